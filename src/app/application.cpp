@@ -1,0 +1,91 @@
+#include "application.h"
+
+#include "platform/silentabort.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QPointer>
+#include <QWidget>
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    setTitle(DefaultTitle);
+    // Only the main window's closing ends the main loop; a message box shown while no other window
+    // is visible must not end it.
+    setQuitOnLastWindowClosed(false);
+}
+
+Application* Application::instance() { return static_cast<Application*>(QCoreApplication::instance()); }
+
+void Application::setTitle(const QString& title) {
+    m_title = title;
+    setApplicationDisplayName(QString());
+    setApplicationName(title);
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        showException(error);
+    } catch (...) {
+        showException(std::runtime_error("Unknown error"));
+    }
+    return false;
+}
+
+QString Application::errorMessageText(const QString& text) {
+    if (!text.isEmpty() && text.back().unicode() > u'.')
+        return text + '.';
+    return text;
+}
+
+void Application::showException(const std::exception& error) {
+    if (dynamic_cast<const platform::SilentAbort*>(&error) != nullptr)
+        return;
+    QMessageBox box(QMessageBox::Critical, m_title, errorMessageText(QString::fromUtf8(error.what())),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+void Application::showPlainMessage(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+void Application::requestTermination() {
+    m_terminationRequested = true;
+    QMetaObject::invokeMethod(this, &Application::endModalOrMainLoop, Qt::QueuedConnection);
+}
+
+bool Application::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_mainWindow && event->type() == QEvent::Hide && !m_mainWindow->isVisible() && m_mainLoopRunning)
+        quit();
+    return QApplication::eventFilter(watched, event);
+}
+
+void Application::endModalOrMainLoop() {
+    if (auto* dialog = qobject_cast<QDialog*>(activeModalWidget())) {
+        dialog->done(TerminatedModalResult);
+        return;
+    }
+    if (m_mainLoopRunning)
+        quit();
+}
+
+int Application::run(QWidget* mainWindow) {
+    if (m_terminationRequested)
+        return 0;
+    if (mainWindow != nullptr) {
+        mainWindow->installEventFilter(this);
+        m_mainWindow = mainWindow;
+        mainWindow->show();
+    }
+    m_mainLoopRunning = true;
+    const int code = exec();
+    m_mainLoopRunning = false;
+    if (m_mainWindow != nullptr)
+        m_mainWindow->removeEventFilter(this);
+    m_mainWindow = nullptr;
+    return code;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The workstation's name as the system reports it, as 8-bit text; empty when the call fails.
+std::string ComputerName();
+
+} // namespace platform

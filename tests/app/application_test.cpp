@@ -1,0 +1,136 @@
+#include "app/application.h"
+#include "platform/silentabort.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SeenBox {
+    bool shown = false;
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QList<QAbstractButton*>::size_type buttons = 0;
+};
+
+// Reads the message box that is running modally when the timer fires, then presses its OK.
+void watchForMessageBox(SeenBox& seen, int afterMs = 0) {
+    QTimer::singleShot(afterMs, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        seen.shown = true;
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.icon = box->icon();
+        seen.buttons = box->buttons().size();
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
+} // namespace
+
+TEST(ApplicationTest, TitleIsSetOnCreation) {
+    EXPECT_EQ(Application::instance()->title(), QString::fromUtf8("ZOR 27 График проведения контроля"));
+}
+
+TEST(ApplicationTest, FullStopIsAppendedAfterCharactersAboveIt) {
+    const struct {
+        QString text, shown;
+    } cases[] = {
+        {"File not found", "File not found."},
+        {QString::fromUtf8("Ошибка"), QString::fromUtf8("Ошибка.")},
+        {"Done.", "Done."},
+        {"Stop!", "Stop!"},   // '!' is below '.'
+        {"(text)", "(text)"}, // ')' too
+        {"50%", "50%"},
+        {"Hyphen-", "Hyphen-"},
+        {"a/", "a/."},        // '/' is the first code above '.'
+        {"5", "5."},
+        {"line\r", "line\r"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Application::errorMessageText(c.text), c.shown) << c.text.toStdString();
+}
+
+TEST(ApplicationTest, ExceptionInAHandlerShowsTheErrorBoxAndTheProgramGoesOn) {
+    SeenBox seen;
+    bool stepAfterThrowRan = false;
+    bool laterHandlerRan = false;
+    QTimer::singleShot(0, [&] {
+        watchForMessageBox(seen);
+        throw std::runtime_error("Read beyond end of file");
+        stepAfterThrowRan = true;
+    });
+    QTimer::singleShot(20, [&] {
+        laterHandlerRan = true;
+        QApplication::quit();
+    });
+    Application::instance()->exec();
+    EXPECT_TRUE(seen.shown);
+    EXPECT_EQ(seen.title, Application::instance()->title());
+    EXPECT_EQ(seen.text, "Read beyond end of file.");
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.buttons, 1);
+    EXPECT_FALSE(stepAfterThrowRan);
+    EXPECT_TRUE(laterHandlerRan);
+}
+
+TEST(ApplicationTest, SilentCancellationShowsNothing) {
+    SeenBox seen;
+    QTimer::singleShot(0, [&] {
+        watchForMessageBox(seen);
+        throw platform::SilentAbort();
+    });
+    QTimer::singleShot(20, [] { QApplication::quit(); });
+    Application::instance()->exec();
+    EXPECT_FALSE(seen.shown);
+}
+
+TEST(ApplicationTest, PlainMessageHasNoIconAndTheTextUnchanged) {
+    SeenBox seen;
+    watchForMessageBox(seen);
+    Application::instance()->showPlainMessage(QString::fromUtf8("Неверный пароль"));
+    EXPECT_TRUE(seen.shown);
+    EXPECT_EQ(seen.text, QString::fromUtf8("Неверный пароль"));
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(seen.title, Application::instance()->title());
+}
+
+TEST(ApplicationTest, ClosingTheMainWindowEndsTheMainLoop) {
+    Application* app = Application::instance();
+    QWidget mainWindow;
+    QTimer::singleShot(0, [&mainWindow] { mainWindow.close(); });
+    QTimer::singleShot(5000, [] { QApplication::exit(99); });
+    EXPECT_EQ(app->run(&mainWindow), 0);
+}
+
+// Each termination case needs its own application state, so these run last in one test.
+TEST(ApplicationTest, TerminationRequests) {
+    Application* app = Application::instance();
+
+    // A request made while a modal dialog runs ends it with result 2.
+    QDialog dialog;
+    QTimer::singleShot(0, [app] { app->requestTermination(); });
+    EXPECT_EQ(dialog.exec(), Application::TerminatedModalResult);
+    EXPECT_TRUE(app->terminationRequested());
+
+    // A request pending when the main loop starts ends it at once; the main window never shows.
+    QWidget mainWindow;
+    bool handlerRan = false;
+    QTimer::singleShot(0, [&handlerRan] { handlerRan = true; });
+    EXPECT_EQ(app->run(&mainWindow), 0);
+    EXPECT_FALSE(mainWindow.isVisible());
+    EXPECT_FALSE(handlerRan);
+}
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,73 @@
+#include "platform/hostresolver.h"
+#include "platform/socketerror.h"
+#include "signin/ansicodec.h"
+#include "signin/passworddigest.h"
+#include "signin/workstationidentity.h"
+
+#include <gtest/gtest.h>
+
+TEST(HashPasswordTest, Md5OfTheAnsiBytesInUpperCaseHex) {
+    const struct {
+        QString password;
+        QString digest;
+    } cases[] = {
+        {"", "D41D8CD98F00B204E9800998ECF8427E"},
+        {"abc", "900150983CD24FB0D6963F7D28E17F72"},
+        {"secret", "5EBE2294ECD0E0F08EAB7690D2A6EE69"},
+        {"secret ", "2EE62715B696C1801533D52CAAD8BA64"},
+        // Windows-1251 bytes, not UTF-8 (which would give 5EBE553E...).
+        {QString::fromUtf8("Пароль"), "08F8E03BD59A7C67DC44028B3E073D5E"},
+        {QString::fromUtf8("€"), "76446346147D6A63180D28E0E6A6B072"},
+        // A character the code page lacks is digested as '?', one byte, as the system converts it.
+        {QString::fromUtf8("名"), "D1457B72C3FB323A2671125AEF3EAB5D"},
+    };
+    for (const auto& c : cases) {
+        const QString digest = HashPassword(c.password);
+        EXPECT_EQ(digest, c.digest) << c.password.toStdString();
+        EXPECT_EQ(digest, digest.toUpper());
+    }
+}
+
+TEST(AnsiCodecTest, OneBytePerCharacter) {
+    const AnsiCodec& codec = AnsiCodec::client();
+    EXPECT_EQ(codec.fromUnicode(QString::fromUtf8("Яa€№")), QByteArray("\xDF" "a\x88\xB9"));
+    EXPECT_EQ(codec.fromUnicode(QString::fromUtf8("a名b")), QByteArray("a?b"));
+    EXPECT_EQ(codec.toUnicode(QByteArray("\xC0\x00\xFF", 3)), QString::fromUtf8("А") + QChar(0) + QString::fromUtf8("я"));
+    // Every byte survives the way through text and back (the shifted credentials rely on it).
+    QByteArray all(256, '\0');
+    for (int i = 0; i < 256; ++i)
+        all[i] = static_cast<char>(i);
+    EXPECT_EQ(codec.fromUnicode(codec.toUnicode(all)), all);
+    EXPECT_TRUE(codec.canEncode(QString::fromUtf8("Пароль 1")));
+    EXPECT_FALSE(codec.canEncode(QString::fromUtf8("名")));
+    EXPECT_THROW(AnsiCodec("no-such-code-page"), std::runtime_error);
+}
+
+namespace {
+
+class ListResolver : public platform::HostResolver {
+public:
+    std::vector<platform::IPv4Address> addresses;
+    std::string hostName() const override { return "ws-17"; }
+    std::vector<platform::IPv4Address> resolveIPv4(const std::string& name) const override {
+        if (name != "ws-17")
+            throw platform::SocketError(platform::SocketError::HostNotFound);
+        return addresses;
+    }
+};
+
+} // namespace
+
+TEST(WorkstationIdentityTest, LocalAddressIsTheFirstListed) {
+    ListResolver resolver;
+    resolver.addresses = {{172, 16, 4, 21}, {10, 0, 0, 1}};
+    EXPECT_EQ(LocalAddress(resolver), "172.16.4.21");
+    resolver.addresses.clear();
+    EXPECT_THROW(LocalAddress(resolver), std::out_of_range);
+}
+
+TEST(WorkstationIdentityTest, ComputerNameAsTheSystemReportsIt) {
+    const QString name = ComputerName();
+    EXPECT_FALSE(name.isEmpty());
+    EXPECT_FALSE(name.contains(QChar(0)));
+}
