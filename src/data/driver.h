@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+// What the database engines (the embedded one and SQL Server) offer to the data access layer.
+
+enum class FieldKind {
+    Unknown,
+    AnsiString, // 8-bit text in the client's code page (CHAR, VARCHAR)
+    WideString, // Unicode text (NCHAR, NVARCHAR)
+    Integer,    // 32-bit signed
+    LargeInt,   // 64-bit signed
+    Float,
+    Boolean,
+    DateTime,
+    Bytes,
+};
+
+struct ColumnInfo {
+    QString name;
+    FieldKind kind = FieldKind::Unknown;
+    int size = 0; // characters for text kinds; 0 when unknown
+};
+
+// The first result set of a statement, read completely (forward only) into the client's copy.
+struct StatementResult {
+    bool hasResultSet = false;
+    QList<ColumnInfo> columns;
+    QList<QVariant> cells; // row-major: columns.size() cells per row
+    qint64 rowsAffected = -1;
+
+    qsizetype rowCount() const { return columns.isEmpty() ? 0 : cells.size() / columns.size(); }
+    const QVariant& cell(qsizetype row, qsizetype column) const { return cells[row * columns.size() + column]; }
+};
+
+using ConnectionPairs = QList<QPair<QString, QString>>;
+
+class Driver {
+public:
+    virtual ~Driver() = default;
+
+    // Opens with the pairs of a provider connection string (Data Source, Initial Catalog, User ID,
+    // Password, ...). Raises DataError with the provider's or server's text when it cannot.
+    virtual void open(const ConnectionPairs& settings) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Runs one statement whose '?' markers take the values by position. A null value is a typed
+    // null QVariant (QVariant(QMetaType(...))) and is bound as SQL NULL of that type. Returns the
+    // statement's first result set, if it has one. Raises DataError with the server's text.
+    virtual StatementResult execute(const QString& statement, const QList<QVariant>& values) = 0;
+};
