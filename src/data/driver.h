@@ -34,7 +34,9 @@ struct StatementResult {
     qint64 rowsAffected = -1;
 
     qsizetype rowCount() const { return columns.isEmpty() ? 0 : cells.size() / columns.size(); }
-    const QVariant& cell(qsizetype row, qsizetype column) const { return cells[row * columns.size() + column]; }
+    const QVariant& cell(qsizetype row, qsizetype column) const {
+        return cells[row * columns.size() + column];
+    }
 };
 
 using ConnectionPairs = QList<QPair<QString, QString>>;

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "driver.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+class DataSet;
+
+// The one database connection. The connection string (the provider's key=value form) chooses the
+// engine: a Data Source of "embedded" opens the embedded database, anything else is a SQL Server.
+class Connection {
+public:
+    using DriverFactory = std::function<std::unique_ptr<Driver>(const ConnectionPairs&)>;
+
+    explicit Connection(const QString& name = QString());
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    const QString& name() const { return m_name; }
+    const QString& connectionString() const { return m_connectionString; }
+    // Only while closed; raises DataError otherwise.
+    void setConnectionString(const QString& text);
+    // Raises DataError with the provider's or server's text for a bad string, an unreachable
+    // server or refused credentials; the connection then stays closed. Open: nothing.
+    void open();
+    // Closes the datasets on the connection first. Closing a closed connection does nothing.
+    void close();
+    bool isOpen() const;
+
+    // Runs a statement that returns no rows; the number of rows it affected, -1 when unknown.
+    qint64 execute(const QString& statement);
+    // Runs a statement with positional values, for the datasets. Raises DataError.
+    StatementResult run(const QString& statement, const QList<QVariant>& values);
+
+    // Replaces the engine choice (CreateDriver by default).
+    void setDriverFactory(DriverFactory factory) { m_factory = std::move(factory); }
+
+private:
+    friend class DataSet;
+    void attach(DataSet* dataSet);
+    void detach(DataSet* dataSet);
+    Driver& openDriver();
+
+    QString m_name;
+    QString m_connectionString;
+    DriverFactory m_factory;
+    std::unique_ptr<Driver> m_driver;
+    QList<DataSet*> m_dataSets;
+};

@@ -1,0 +1,12 @@
+#include "driverfactory.h"
+
+#include "connectionstringparser.h"
+#include "embedded/embeddeddriver.h"
+#include "odbc/odbcdriver.h"
+
+std::unique_ptr<Driver> CreateDriver(const ConnectionPairs& settings) {
+    const QString source = ConnectionStringValue(settings, QStringLiteral("Data Source")).trimmed();
+    if (source.compare(QStringLiteral("embedded"), Qt::CaseInsensitive) == 0)
+        return CreateEmbeddedDriver();
+    return std::make_unique<OdbcDriver>();
+}

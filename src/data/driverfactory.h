@@ -1,0 +1,9 @@
+#pragma once
+
+#include "driver.h"
+
+#include <memory>
+
+// The engine for a connection string's pairs: the embedded engine when Data Source is "embedded"
+// (without regard to case), the SQL Server driver otherwise. Nothing is opened here.
+std::unique_ptr<Driver> CreateDriver(const ConnectionPairs& settings);

@@ -1,0 +1,63 @@
+#include "valuecomparison.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace {
+
+bool IsIntegral(const QVariant& value) {
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsFloating(const QVariant& value) {
+    const int id = value.metaType().id();
+    return id == QMetaType::Double || id == QMetaType::Float;
+}
+
+template <class T> int Order(const T& left, const T& right) {
+    return left < right ? -1 : (right < left ? 1 : 0);
+}
+
+} // namespace
+
+int CompareValues(const QVariant& left, const QVariant& right) {
+    const bool leftNull = IsNullValue(left);
+    const bool rightNull = IsNullValue(right);
+    if (leftNull || rightNull)
+        return Order(!leftNull, !rightNull);
+    if (IsIntegral(left) && IsIntegral(right))
+        return Order(left.toLongLong(), right.toLongLong());
+    if ((IsIntegral(left) || IsFloating(left)) && (IsIntegral(right) || IsFloating(right)))
+        return Order(left.toDouble(), right.toDouble());
+    if (left.metaType().id() == QMetaType::QDateTime && right.metaType().id() == QMetaType::QDateTime)
+        return Order(left.toDateTime(), right.toDateTime());
+    return QString::localeAwareCompare(left.toString(), right.toString());
+}
+
+bool ValuesEqual(const QVariant& left, const QVariant& right) {
+    if (IsNullValue(left) || IsNullValue(right))
+        return false;
+    if (IsIntegral(left) && IsIntegral(right))
+        return left.toLongLong() == right.toLongLong();
+    if ((IsIntegral(left) || IsFloating(left)) && (IsIntegral(right) || IsFloating(right)))
+        return left.toDouble() == right.toDouble();
+    if (left.metaType() == right.metaType())
+        return left == right;
+    return left.toString() == right.toString();
+}
