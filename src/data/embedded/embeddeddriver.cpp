@@ -1,0 +1,236 @@
+#include "data/embedded/embeddeddriver.h"
+
+#include "data/dataerror.h"
+#include "data/embedded/tsqlstatement.h"
+#include "platform/executablepath.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+
+// sqlite3_bind_parameter_name gives "@name", ":name" or "$name"; '?' markers have no name.
+QString bareName(const char* name) {
+    return name ? QString::fromUtf8(name + 1).toLower() : QString();
+}
+
+QString bareName(const QString& name) {
+    const QString trimmed = name.trimmed();
+    return (trimmed.startsWith('@') ? trimmed.mid(1) : trimmed).toLower();
+}
+
+// The value of a connection setting, keys compared without regard to case; null when absent.
+QString setting(const ConnectionPairs& settings, const QString& key) {
+    for (const auto& [name, value] : settings)
+        if (name.trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return value;
+    return {};
+}
+
+[[noreturn]] void cannotOpen(const QString& catalog, const QString& reason) {
+    throw DataError(QString("Cannot open database \"%1\" requested by the login. %2").arg(catalog, reason));
+}
+
+} // namespace
+
+std::unique_ptr<Driver> CreateEmbeddedDriver() {
+    return std::make_unique<EmbeddedDriver>();
+}
+
+QString EmbeddedDriver::databasePath(const QString& catalog) {
+    if (QDir::isAbsolutePath(catalog))
+        return QDir::cleanPath(catalog);
+    const QString dir = QString::fromStdString(platform::ExecutableDir());
+    return QDir::cleanPath(dir + "/Data/" + catalog);
+}
+
+void EmbeddedDriver::open(const ConnectionPairs& settings) {
+    close();
+    QString catalog = setting(settings, "Initial Catalog");
+    if (catalog.isNull())
+        catalog = setting(settings, "Database");
+    const QString user = setting(settings, "User ID");
+    const QString password = setting(settings, "Password");
+    if (catalog.trimmed().isEmpty())
+        cannotOpen(catalog, "No database file was named.");
+    const QString path = databasePath(catalog);
+    if (!QFileInfo(path).isFile())
+        cannotOpen(catalog, QString("The file \"%1\" does not exist.").arg(QDir::toNativeSeparators(path)));
+    try {
+        m_db.open(path, SqliteDatabase::Mode::OpenExisting);
+    } catch (const DataError& error) {
+        cannotOpen(catalog, QString("The file \"%1\" cannot be opened: %2.")
+                                .arg(QDir::toNativeSeparators(path), error.text()));
+    }
+    sqlite3_stmt* statement = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db.handle(), "SELECT password FROM sys_logins WHERE name = ?", -1,
+                                      &statement, nullptr);
+    if (rc != SQLITE_OK) {
+        const int code = m_db.errorCode();
+        const QString text = m_db.errorText();
+        m_db.close();
+        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+            cannotOpen(
+                catalog,
+                QString("The file \"%1\" is not a valid database file.").arg(QDir::toNativeSeparators(path)));
+        if (text.startsWith("no such table"))
+            cannotOpen(catalog,
+                       QString("The file \"%1\" holds no logins.").arg(QDir::toNativeSeparators(path)));
+        cannotOpen(catalog,
+                   QString("The file \"%1\" cannot be read: %2.").arg(QDir::toNativeSeparators(path), text));
+    }
+    const QByteArray name = user.toUtf8();
+    sqlite3_bind_text(statement, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
+    const int step = sqlite3_step(statement);
+    const bool accepted =
+        step == SQLITE_ROW && sqlite3_column_type(statement, 0) != SQLITE_NULL &&
+        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))) == password;
+    sqlite3_finalize(statement);
+    if (step != SQLITE_ROW && step != SQLITE_DONE) {
+        const QString text = m_db.errorText();
+        m_db.close();
+        cannotOpen(catalog,
+                   QString("The file \"%1\" cannot be read: %2.").arg(QDir::toNativeSeparators(path), text));
+    }
+    if (!accepted) {
+        m_db.close();
+        throw DataError(QString("Login failed for user '%1'.").arg(user));
+    }
+    m_db.exec("PRAGMA foreign_keys = ON");
+    m_permissions.load(m_db.handle(), user, QFileInfo(catalog).completeBaseName());
+    m_dateOrder = QStringLiteral("mdy");
+}
+
+void EmbeddedDriver::close() {
+    m_db.close();
+    m_permissions.clear();
+}
+
+bool EmbeddedDriver::isOpen() const {
+    return m_db.isOpen();
+}
+
+StatementResult EmbeddedDriver::execute(const QString& text, const QList<QVariant>& values) {
+    if (!m_db.isOpen())
+        throw DataError("The connection is not open.");
+    const TsqlStatement statement = TsqlStatement::parse(text);
+    switch (statement.kind) {
+    case TsqlStatement::Kind::SetDateFormat:
+        m_dateOrder = statement.dateOrder;
+        return {};
+    case TsqlStatement::Kind::SetOption:
+        return {};
+    case TsqlStatement::Kind::Exec:
+        return runProcedure(statement, values);
+    case TsqlStatement::Kind::Sql:
+        break;
+    }
+    return runSql(text, values);
+}
+
+StatementResult EmbeddedDriver::runSql(const QString& text, const QList<QVariant>& values) {
+    StatementResult result;
+    qsizetype next = 0;
+    auto binder = [&](sqlite3_stmt* statement, int index, const char*) {
+        SqliteDatabase::bind(statement, index, next < values.size() ? values[next] : QVariant());
+        ++next;
+    };
+    m_permissions.resetRefusal();
+    m_permissions.guard(m_db.handle(), true);
+    try {
+        m_db.run(text.toUtf8(), binder, result, m_dateOrder);
+    } catch (const DataError&) {
+        m_permissions.guard(m_db.handle(), false);
+        if (!m_permissions.refusal().isEmpty())
+            throw DataError(m_permissions.refusal());
+        throw;
+    }
+    m_permissions.guard(m_db.handle(), false);
+    if (next != values.size())
+        throw DataError(QString("The statement has %1 parameter markers but %2 values were supplied.")
+                            .arg(next)
+                            .arg(values.size()));
+    return result;
+}
+
+StatementResult EmbeddedDriver::runProcedure(const TsqlStatement& call, const QList<QVariant>& values) {
+    if (call.markers != values.size())
+        throw DataError(QString("The statement has %1 parameter markers but %2 values were supplied.")
+                            .arg(call.markers)
+                            .arg(values.size()));
+    QString name = call.procedure;
+    QString params;
+    QByteArray body;
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_db.handle(),
+                               "SELECT name, params, body FROM sys_procedures WHERE lower(name) = lower(?)",
+                               -1, &statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            throw DataError(QString("Could not find stored procedure '%1'.").arg(call.procedure));
+        }
+        const QByteArray key = call.procedure.toUtf8();
+        sqlite3_bind_text(statement, 1, key.constData(), key.size(), SQLITE_TRANSIENT);
+        const bool found = sqlite3_step(statement) == SQLITE_ROW;
+        if (found) {
+            name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+            params = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1)));
+            body = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)));
+        }
+        sqlite3_finalize(statement);
+        if (!found)
+            throw DataError(QString("Could not find stored procedure '%1'.").arg(call.procedure));
+    }
+    m_permissions.checkExecute(name);
+
+    QStringList names; // bare, lower case, in declared order
+    QStringList declared;
+    for (const QString& param : params.split(',', Qt::SkipEmptyParts)) {
+        if (param.trimmed().isEmpty())
+            continue;
+        names.append(bareName(param));
+        declared.append('@' + param.trimmed().remove(0, param.trimmed().startsWith('@') ? 1 : 0));
+    }
+    if (call.arguments.size() > names.size())
+        throw DataError(QString("Procedure or function %1 has too many arguments specified.").arg(name));
+    QHash<QString, QVariant> bound;
+    for (qsizetype i = 0; i < call.arguments.size(); ++i) {
+        const ExecArgument& argument = call.arguments[i];
+        const QVariant value = argument.marker >= 0 ? values[argument.marker] : argument.value;
+        QString key;
+        if (argument.name.isEmpty()) {
+            key = names[i];
+        } else {
+            key = bareName(argument.name);
+            if (!names.contains(key))
+                throw DataError(QString("%1 is not a parameter for procedure %2.").arg(argument.name, name));
+            if (bound.contains(key))
+                throw DataError(QString("Parameter '%1' was supplied multiple times.").arg(argument.name));
+        }
+        bound.insert(key, value);
+    }
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (!bound.contains(names[i]))
+            throw DataError(
+                QString("Procedure or function '%1' expects parameter '%2', which was not supplied.")
+                    .arg(name, declared[i]));
+
+    auto binder = [&](sqlite3_stmt* statement, int index, const char* parameter) {
+        SqliteDatabase::bind(statement, index, bound.value(bareName(parameter)));
+    };
+    StatementResult result;
+    m_db.exec("SAVEPOINT zor_procedure");
+    try {
+        m_db.run(body, binder, result, m_dateOrder);
+    } catch (const DataError&) {
+        try {
+            m_db.exec("ROLLBACK TO zor_procedure; RELEASE zor_procedure");
+        } catch (const DataError&) {
+            // The error that ended the body is the one to report.
+        }
+        throw;
+    }
+    m_db.exec("RELEASE zor_procedure");
+    return result;
+}

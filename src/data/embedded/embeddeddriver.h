@@ -1,0 +1,40 @@
+#pragma once
+
+#include "data/driver.h"
+#include "data/embedded/loginpermissions.h"
+#include "data/embedded/sqlitedatabase.h"
+
+#include <memory>
+
+struct TsqlStatement;
+
+// The embedded engine: a SQLite database file that carries the database contract (logins in
+// sys_logins, procedures in sys_procedures, permissions in sys_permissions), behind a small
+// T-SQL front (EXEC, SET DATEFORMAT) that accepts what the client sends to the server.
+class EmbeddedDriver : public Driver {
+public:
+    // Opens the file named by Initial Catalog: a plain name in the program's Data folder, an
+    // absolute path as it is. Checks User ID and Password against sys_logins and refuses with
+    // "Login failed for user 'NAME'.". A missing or damaged file is refused, never created.
+    void open(const ConnectionPairs& settings) override;
+    void close() override;
+    bool isOpen() const override;
+    StatementResult execute(const QString& statement, const QList<QVariant>& values) override;
+
+    // The session's date order ("mdy" until SET DATEFORMAT changes it).
+    QString dateOrder() const { return m_dateOrder; }
+
+    // Where a plain database name is looked for: the Data folder beside the executable.
+    static QString databasePath(const QString& catalog);
+
+private:
+    StatementResult runSql(const QString& text, const QList<QVariant>& values);
+    StatementResult runProcedure(const TsqlStatement& call, const QList<QVariant>& values);
+
+    SqliteDatabase m_db;
+    LoginPermissions m_permissions;
+    QString m_dateOrder = QStringLiteral("mdy");
+};
+
+// The engine behind a Data Source of "embedded".
+std::unique_ptr<Driver> CreateEmbeddedDriver();

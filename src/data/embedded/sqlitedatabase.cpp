@@ -1,0 +1,187 @@
+#include "data/embedded/sqlitedatabase.h"
+
+#include "data/dataerror.h"
+#include "data/embedded/columndecoder.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <memory>
+#include <sqlite3.h>
+#include <vector>
+
+namespace {
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+bool onlyWhitespace(const char* text, const char* end) {
+    for (; text < end; ++text)
+        if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n')
+            return false;
+    return true;
+}
+
+// Whether a statement changes rows, so that its count of changed rows means something.
+bool changesRows(sqlite3_stmt* statement) {
+    if (sqlite3_stmt_readonly(statement))
+        return false;
+    const QByteArray text = QByteArray(sqlite3_sql(statement)).trimmed().left(10).toUpper();
+    return text.startsWith("INSERT") || text.startsWith("UPDATE") || text.startsWith("DELETE") ||
+           text.startsWith("REPLACE") || text.startsWith("WITH");
+}
+
+} // namespace
+
+SqliteDatabase::~SqliteDatabase() {
+    close();
+}
+
+void SqliteDatabase::open(const QString& file, Mode mode) {
+    close();
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+    if (mode == Mode::Create)
+        flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(file.toUtf8().constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString text = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString("out of memory");
+        close();
+        throw DataError(text);
+    }
+    sqlite3_extended_result_codes(m_db, 0);
+    sqlite3_busy_timeout(m_db, 5000);
+}
+
+void SqliteDatabase::close() {
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+QString SqliteDatabase::errorText() const {
+    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+}
+
+int SqliteDatabase::errorCode() const {
+    return m_db ? sqlite3_errcode(m_db) & 0xFF : SQLITE_MISUSE;
+}
+
+void SqliteDatabase::fail() const {
+    throw DataError(errorText());
+}
+
+void SqliteDatabase::exec(const QByteArray& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const QString text = QString::fromUtf8(message ? message : sqlite3_errmsg(m_db));
+        sqlite3_free(message);
+        throw DataError(text);
+    }
+}
+
+void SqliteDatabase::bind(sqlite3_stmt* statement, int index, const QVariant& value) {
+    if (!value.isValid() || value.isNull()) {
+        sqlite3_bind_null(statement, index);
+        return;
+    }
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        sqlite3_bind_int64(statement, index, value.toLongLong());
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(statement, index, value.toDouble());
+        return;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_bind_blob64(statement, index, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+        return;
+    }
+    case QMetaType::QDateTime: {
+        const QByteArray text = ColumnDecoder::dateTimeText(value.toDateTime()).toUtf8();
+        sqlite3_bind_text64(statement, index, text.constData(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return;
+    }
+    case QMetaType::QDate: {
+        const QByteArray text = value.toDate().toString(QStringLiteral("yyyy-MM-dd 00:00:00")).toUtf8();
+        sqlite3_bind_text64(statement, index, text.constData(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return;
+    }
+    case QMetaType::QTime: {
+        const QByteArray text = value.toTime().toString(QStringLiteral("HH:mm:ss")).toUtf8();
+        sqlite3_bind_text64(statement, index, text.constData(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return;
+    }
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        sqlite3_bind_text64(statement, index, text.constData(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return;
+    }
+    }
+}
+
+void SqliteDatabase::run(const QByteArray& sql, const Binder& binder, StatementResult& result,
+                         const QString& dateOrder, const PrepareHook& hook) {
+    const char* next = sql.constData();
+    const char* const end = next + sql.size();
+    while (next < end && !onlyWhitespace(next, end)) {
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        if (hook)
+            hook(true);
+        const int rc = sqlite3_prepare_v2(m_db, next, int(end - next), &raw, &tail);
+        if (hook)
+            hook(false);
+        if (rc != SQLITE_OK)
+            fail();
+        next = tail;
+        if (!raw) // a comment or a lone semicolon
+            continue;
+        Statement statement(raw);
+        const int parameters = sqlite3_bind_parameter_count(raw);
+        for (int i = 1; i <= parameters; ++i)
+            binder(raw, i, sqlite3_bind_parameter_name(raw, i));
+        const int columns = sqlite3_column_count(raw);
+        const bool collect = columns > 0 && !result.hasResultSet;
+        std::vector<ColumnDecoder> decoders;
+        if (collect) {
+            result.hasResultSet = true;
+            decoders.reserve(columns);
+            for (int c = 0; c < columns; ++c)
+                decoders.emplace_back(QString::fromUtf8(sqlite3_column_name(raw, c)),
+                                      sqlite3_column_decltype(raw, c), dateOrder);
+        }
+        for (;;) {
+            const int step = sqlite3_step(raw);
+            if (step == SQLITE_DONE)
+                break;
+            if (step != SQLITE_ROW)
+                fail();
+            if (collect)
+                for (int c = 0; c < columns; ++c)
+                    result.cells.append(decoders[c].read(raw, c));
+        }
+        if (collect) {
+            for (int c = 0; c < columns; ++c) {
+                decoders[c].finish(result.cells, c, columns);
+                result.columns.append(decoders[c].info());
+            }
+        }
+        if (columns == 0 && changesRows(raw))
+            result.rowsAffected = sqlite3_changes(m_db);
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "data/driver.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One SQLite connection through the C API. Errors are raised as DataError with SQLite's text.
+class SqliteDatabase {
+public:
+    enum class Mode { OpenExisting, Create };
+
+    SqliteDatabase() = default;
+    ~SqliteDatabase();
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+
+    // Opens the file; with OpenExisting a missing file fails instead of being created.
+    void open(const QString& file, Mode mode);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    sqlite3* handle() const { return m_db; }
+
+    // Binds the value of parameter `index` (1-based) whose name (with its prefix, empty for '?') is given.
+    using Binder = std::function<void(sqlite3_stmt*, int index, const char* name)>;
+    // Called for each statement right before it is prepared, and with -1 right after.
+    using PrepareHook = std::function<void(bool before)>;
+
+    // Runs every statement of the text in order. The first statement that yields columns fills
+    // `result` (columns typed by ColumnDecoder); rowsAffected is that of the last data change.
+    void run(const QByteArray& sql, const Binder& binder, StatementResult& result,
+             const QString& dateOrder = QStringLiteral("mdy"), const PrepareHook& hook = {});
+
+    // Runs statements that return nothing of interest.
+    void exec(const QByteArray& sql);
+
+    // SQLite's text for the last error, and its primary result code.
+    QString errorText() const;
+    int errorCode() const;
+
+    static void bind(sqlite3_stmt* statement, int index, const QVariant& value);
+
+private:
+    [[noreturn]] void fail() const;
+
+    sqlite3* m_db = nullptr;
+};
