@@ -1,5 +1,6 @@
 // The database contract of db/ on the demo data, through the embedded engine as the client uses it.
 #include "data/dataerror.h"
+#include "data/embedded/databasebuilder.h"
 #include "data/embedded/embeddeddriver.h"
 #include "support/contractdb.h"
 
@@ -144,6 +145,14 @@ TEST_F(ContractTest, TheScheduleIsWrittenBackByItsKey) {
     // A type of control that does not exist is refused.
     EXPECT_THROW(asUser("UPDATE ControlSchedule SET id_typeControl_1 = 99 WHERE id_schedule = ?", {key}),
                  DataError);
+}
+
+TEST_F(ContractTest, TheBenchmarkGroupHoldsTheRowsAskedFor) {
+    DatabaseBuilder(testsupport::ContractScriptsDir()).addLargeGroup(m_file, 500);
+    const StatementResult schedule = asUser("EXEC GetRatingTable 4, 1, 1, 1000");
+    EXPECT_EQ(schedule.rowCount(), 500);
+    const StatementResult group = asUser("SELECT p20 FROM RatingView WHERE id_group = 1000");
+    EXPECT_EQ(group.cell(0, 0).toString(), "ИВТ-БЕНЧ");
 }
 
 TEST_F(ContractTest, GetUserHandsTheDemoUserTheShiftedDatabaseLogin) {

@@ -90,6 +90,22 @@ TEST_F(EmbeddedDriverTest, RefusesMissingAndDamagedFilesWithoutCreatingThem) {
     EXPECT_EQ(QFileInfo(empty).size(), 0);
 }
 
+TEST_F(EmbeddedDriverTest, ADamagedPageGivesAnErrorInsteadOfData) {
+    const QString damaged = testsupport::BuildContractDb(m_dir.path(), true, "damaged.db");
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.seek(file.size() / 2);
+    file.write(QByteArray(file.size() / 2, '\xff'));
+    file.close();
+    const QString message = errorOf([&] {
+        m_driver.open(settings(damaged, "zor_demo", "Zor27demo"));
+        m_driver.execute("SELECT count(*), max(Date_1) FROM ControlSchedule", {});
+    });
+    EXPECT_TRUE(message.contains("database disk image is malformed") ||
+                message.contains("not a valid database"))
+        << message.toStdString();
+}
+
 TEST_F(EmbeddedDriverTest, LooksForAPlainNameInTheDataFolderBesideTheProgram) {
     EXPECT_EQ(EmbeddedDriver::databasePath("demo.db"),
               QDir::cleanPath(QString::fromStdString(platform::ExecutableDir()) + "/Data/demo.db"));
