@@ -94,7 +94,9 @@ CREATE TABLE ControlSchedule (
     id_discipline INT NOT NULL REFERENCES Discipline (id_discipline),
     id_examiner INT REFERENCES Examiner (id_examiner),
     id_form INT NOT NULL REFERENCES FormOfControl (id_form),
-    Date_1 DATETIME,
+    -- Only text that reads as a date: one bad value would make the whole group unreadable.
+    Date_1 DATETIME CONSTRAINT ControlSchedule_Date_1_is_a_date
+                    CHECK (Date_1 IS NULL OR datetime(Date_1) IS NOT NULL),
     Time_1 VARCHAR(10),
     Audience_1 NVARCHAR(10),
     id_typeControl_1 INT REFERENCES TypeControl (id_typeControl)

@@ -142,6 +142,13 @@ TEST_F(ContractTest, TheScheduleIsWrittenBackByItsKey) {
     EXPECT_EQ(row.cell(0, 4).toString(), "10:40");
     EXPECT_EQ(row.cell(0, 6).toString(), "1-305");
     EXPECT_EQ(row.cell(0, 7), QVariant(2));
+    // Text that is no date is refused rather than stored.
+    try {
+        asUser("UPDATE ControlSchedule SET Date_1 = 'завтра' WHERE id_schedule = ?", {key});
+        ADD_FAILURE() << "no error";
+    } catch (const DataError& error) {
+        EXPECT_EQ(error.text(), "CHECK constraint failed: ControlSchedule_Date_1_is_a_date");
+    }
     // A type of control that does not exist is refused.
     EXPECT_THROW(asUser("UPDATE ControlSchedule SET id_typeControl_1 = 99 WHERE id_schedule = ?", {key}),
                  DataError);
