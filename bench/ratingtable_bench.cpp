@@ -112,17 +112,19 @@ void BM_OpenRatingTable(benchmark::State& state) {
     const char* names[] = {"@id_a_year", "@id_semester", "@id_faculty", "@id_group"};
     for (int i = 0; i < 4; ++i)
         module.ADOQ_RatingTable->findParam(names[i])->setValue(Keys[i]);
-    module.ADOQ_RatingTable->open(); // opens ADOTable1 once, and warms the page cache
-    module.ADOQ_RatingTable->close();
-    BareLoop(db, select);
-
-    // Peak memory of one opening, above what the process held before it.
+    // Peak memory of the first opening (freed memory stays with the process afterwards), above
+    // what the process held before it.
     const qint64 before = StatusBytes("VmRSS:");
     ResetPeak();
     module.ADOQ_RatingTable->open();
     const qint64 peak = StatusBytes("VmHWM:");
+    const qint64 held = StatusBytes("VmRSS:");
     const int rows = module.ADOQ_RatingTable->recordCount();
     module.ADOQ_RatingTable->close();
+
+    module.ADOQ_RatingTable->open(); // opens ADOTable1 once, and warms the page cache
+    module.ADOQ_RatingTable->close();
+    BareLoop(db, select);
 
     std::vector<double> opens;
     std::vector<double> bare;
@@ -143,8 +145,11 @@ void BM_OpenRatingTable(benchmark::State& state) {
     state.counters["open_ms"] = openMedian * 1000;
     state.counters["bare_ms"] = bareMedian * 1000;
     state.counters["ratio"] = openMedian / bareMedian;
+    // Peak above the resident size before the opening; where the peak cannot be reset, what the
+    // open dataset holds.
     state.counters["peak_bytes_per_row"] =
-        rows > 0 && before > 0 && peak > 0 ? double(peak - before) / rows : -1;
+        rows > 0 && before > 0 ? double(std::max(peak, held) - before) / rows : -1;
+    state.counters["held_bytes_per_row"] = rows > 0 && before > 0 ? double(held - before) / rows : -1;
     sqlite3_close(db);
 }
 BENCHMARK(BM_OpenRatingTable)->Unit(benchmark::kMillisecond)->Iterations(10);
