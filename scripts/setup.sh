@@ -19,3 +19,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get update -q
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+# The SQL Server driver's tests reach FreeTDS by its ODBC name.
+if ! odbcinst -q -d -n FreeTDS >/dev/null 2>&1; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo odbcinst -i -d -f /usr/share/tdsodbc/odbcinst.ini
+fi
