@@ -15,7 +15,9 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setQuitOnLastWindowClosed(false);
 }
 
-Application* Application::instance() { return static_cast<Application*>(QCoreApplication::instance()); }
+Application* Application::instance() {
+    return static_cast<Application*>(QCoreApplication::instance());
+}
 
 void Application::setTitle(const QString& title) {
     m_title = title;
@@ -59,7 +61,8 @@ void Application::requestTermination() {
 }
 
 bool Application::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_mainWindow && event->type() == QEvent::Hide && !m_mainWindow->isVisible() && m_mainLoopRunning)
+    if (watched == m_mainWindow && event->type() == QEvent::Hide && !m_mainWindow->isVisible() &&
+        m_mainLoopRunning)
         quit();
     return QApplication::eventFilter(watched, event);
 }

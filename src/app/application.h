@@ -28,12 +28,16 @@ public:
     void showException(const std::exception& error);
     // The error text with a full stop appended when its last character's code is above that of '.'.
     static QString errorMessageText(const QString& text);
-    // Title as caption, the text unchanged, OK, no icon.
+public slots:
+    // Title as caption, the text unchanged, OK, no icon. (Windows reach it through the meta-object
+    // system, as they sit in libraries that cannot include this one.)
     void showPlainMessage(const QString& text);
 
     // Queues a quit request: it ends a running modal dialog with result 2, or the main loop; a
     // request pending when the main loop starts ends it at once.
     void requestTermination();
+
+public:
     bool terminationRequested() const { return m_terminationRequested; }
 
     // Runs the main message loop, showing the main window as it starts (unless termination has

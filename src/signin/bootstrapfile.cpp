@@ -28,7 +28,8 @@ QByteArray shifted(const QByteArray& bytes, int by) {
 }
 
 QString field(const QByteArray& bytes, int offset, int lengthOffset) {
-    const int length = std::min<int>(static_cast<unsigned char>(bytes[lengthOffset]), BootstrapFile::FieldSize);
+    const int length =
+        std::min<int>(static_cast<unsigned char>(bytes[lengthOffset]), BootstrapFile::FieldSize);
     return AnsiCodec::client().toUnicode(ShiftDecode(bytes.mid(offset, length)));
 }
 
@@ -46,14 +47,18 @@ void store(QByteArray& bytes, int offset, int lengthOffset, const QString& value
 
 } // namespace
 
-QByteArray ShiftDecode(const QByteArray& bytes) { return shifted(bytes, 1); }
+QByteArray ShiftDecode(const QByteArray& bytes) {
+    return shifted(bytes, 1);
+}
 
 QString ShiftDecode(const QString& text) {
     const AnsiCodec& codec = AnsiCodec::client();
     return codec.toUnicode(ShiftDecode(codec.fromUnicode(text)));
 }
 
-QByteArray ShiftEncode(const QByteArray& bytes) { return shifted(bytes, -1); }
+QByteArray ShiftEncode(const QByteArray& bytes) {
+    return shifted(bytes, -1);
+}
 
 QString FirstConnectFilePath() {
     const QString separator = QString::fromLatin1(platform::PathSeparator());
@@ -61,12 +66,15 @@ QString FirstConnectFilePath() {
            separator + "ZOR";
 }
 
-TFirstConnectInfo ReadFirstConnectInfo() { return ReadFirstConnectInfo(FirstConnectFilePath()); }
+TFirstConnectInfo ReadFirstConnectInfo() {
+    return ReadFirstConnectInfo(FirstConnectFilePath());
+}
 
 TFirstConnectInfo ReadFirstConnectInfo(const QString& path) {
     QByteArray bytes(BootstrapFile::Size, '\0');
     {
-        platform::SystemFile file = platform::SystemFile::openExistingReadWrite(QFile::encodeName(path).toStdString());
+        platform::SystemFile file =
+            platform::SystemFile::openExistingReadWrite(QFile::encodeName(path).toStdString());
         if (file.read(bytes.data(), BootstrapFile::Size) < static_cast<std::size_t>(BootstrapFile::Size))
             throw platform::IoError(platform::IoError::ReadBeyondEnd);
     }

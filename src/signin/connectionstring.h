@@ -13,7 +13,8 @@ QString BuildConnectionString(const TFirstConnectInfo& info);
 QString QuoteConnectionValue(const QString& value);
 
 // Close, set the string built from info, open. Errors of the opening reach the caller.
-template <class Connection> void ApplyConnectionString(Connection& connection, const TFirstConnectInfo& info) {
+template <class Connection>
+void ApplyConnectionString(Connection& connection, const TFirstConnectInfo& info) {
     connection.close();
     connection.setConnectionString(BuildConnectionString(info));
     connection.open();

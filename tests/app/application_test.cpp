@@ -48,7 +48,7 @@ TEST(ApplicationTest, FullStopIsAppendedAfterCharactersAboveIt) {
         {"(text)", "(text)"}, // ')' too
         {"50%", "50%"},
         {"Hyphen-", "Hyphen-"},
-        {"a/", "a/."},        // '/' is the first code above '.'
+        {"a/", "a/."}, // '/' is the first code above '.'
         {"5", "5."},
         {"line\r", "line\r"},
         {"", ""},

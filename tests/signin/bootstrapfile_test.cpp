@@ -53,7 +53,10 @@ TEST(ShiftDecodeTest, AddsOneToEveryByte) {
         {"", ""},
         {"`ac", "abd"},
         {QByteArray("\xFF", 1), QByteArray("\0", 1)},
-        {QByteArray("a\xFF" "b", 3), QByteArray("b\0c", 3)},
+        {QByteArray("a\xFF"
+                    "b",
+                    3),
+         QByteArray("b\0c", 3)},
         {QByteArray("\0", 1), "\x01"},
         {"\xDE", "\xDF"},
     };
@@ -116,7 +119,8 @@ TEST(BootstrapFileTest, ExtraBytesPlayNoPart) {
     const QByteArray bytes = layout("u", "p", "s", "d");
     writeFile(dir.filePath("Data/ZOR84"), bytes);
     writeFile(dir.filePath("Data/ZOR200"), bytes + QByteArray(116, '\x41'));
-    EXPECT_EQ(ReadFirstConnectInfo(dir.filePath("Data/ZOR84")), ReadFirstConnectInfo(dir.filePath("Data/ZOR200")));
+    EXPECT_EQ(ReadFirstConnectInfo(dir.filePath("Data/ZOR84")),
+              ReadFirstConnectInfo(dir.filePath("Data/ZOR200")));
 }
 
 TEST(BootstrapFileTest, ErrorsCarryNumberAndText) {
@@ -156,7 +160,8 @@ TEST(BootstrapFileTest, TooManyOpenFiles) {
     const std::string result = testsupport::RunInChild(
         [&path] {
             const rlimit limit{3, 3};
-            return ::setrlimit(RLIMIT_NOFILE, &limit) == 0 ? readError(path) : std::string("setrlimit failed");
+            return ::setrlimit(RLIMIT_NOFILE, &limit) == 0 ? readError(path)
+                                                           : std::string("setrlimit failed");
         },
         false);
     EXPECT_EQ(result, "4 Too many open files");
@@ -178,14 +183,16 @@ TEST(BootstrapFileTest, PathIsDataZorBesideTheExecutable) {
 TEST(BootstrapFileTest, EncodeRoundTripsAndRefusesWhatCannotBeStored) {
     TFirstConnectInfo info{"zor_boot", QString::fromUtf8("Пароль 2026"), "demo.db", "embedded"};
     int counter = 0;
-    const QByteArray bytes = EncodeFirstConnectInfo(info, [&counter] { return static_cast<char>(++counter); });
+    const QByteArray bytes =
+        EncodeFirstConnectInfo(info, [&counter] { return static_cast<char>(++counter); });
     ASSERT_EQ(bytes.size(), 84);
     EXPECT_EQ(DecodeFirstConnectInfo(bytes), info);
     EXPECT_EQ(bytes[40], 8);
     EXPECT_EQ(bytes[8], 9) << "unused field bytes come from the filler";
 
     info.UserName = QString(20, 'u');
-    EXPECT_EQ(DecodeFirstConnectInfo(EncodeFirstConnectInfo(info, [] { return '\0'; })).UserName, info.UserName);
+    EXPECT_EQ(DecodeFirstConnectInfo(EncodeFirstConnectInfo(info, [] { return '\0'; })).UserName,
+              info.UserName);
     info.UserName = QString(21, 'u');
     EXPECT_THROW(EncodeFirstConnectInfo(info, [] { return '\0'; }), std::invalid_argument);
     info.UserName = QString::fromUtf8("名前");

@@ -5,17 +5,19 @@
 
 TEST(ConnectionStringTest, ExactStringForOrdinaryValues) {
     const TFirstConnectInfo info{"zor_boot", "Pa$$w0rd", "Rating", "DBSRV\\SQL2005"};
-    EXPECT_EQ(BuildConnectionString(info),
-              "Provider=SQLOLEDB.1;Password=Pa$$w0rd;Persist Security Info=True;User ID=zor_boot;"
-              "Initial Catalog=Rating;Data Source=DBSRV\\SQL2005;Use Procedure for Prepare=1;Auto Translate=True;"
-              "Packet Size=4096;Use Encryption for Data=False;Tag with column collation when possible=False");
+    EXPECT_EQ(
+        BuildConnectionString(info),
+        "Provider=SQLOLEDB.1;Password=Pa$$w0rd;Persist Security Info=True;User ID=zor_boot;"
+        "Initial Catalog=Rating;Data Source=DBSRV\\SQL2005;Use Procedure for Prepare=1;Auto Translate=True;"
+        "Packet Size=4096;Use Encryption for Data=False;Tag with column collation when possible=False");
 }
 
 TEST(ConnectionStringTest, EmptyValuesGiveEmptyPairs) {
-    EXPECT_EQ(BuildConnectionString(TFirstConnectInfo{}),
-              "Provider=SQLOLEDB.1;Password=;Persist Security Info=True;User ID=;Initial Catalog=;Data Source=;"
-              "Use Procedure for Prepare=1;Auto Translate=True;Packet Size=4096;Use Encryption for Data=False;"
-              "Tag with column collation when possible=False");
+    EXPECT_EQ(
+        BuildConnectionString(TFirstConnectInfo{}),
+        "Provider=SQLOLEDB.1;Password=;Persist Security Info=True;User ID=;Initial Catalog=;Data Source=;"
+        "Use Procedure for Prepare=1;Auto Translate=True;Packet Size=4096;Use Encryption for Data=False;"
+        "Tag with column collation when possible=False");
 }
 
 TEST(ConnectionStringTest, ValuesThatWouldBreakThePairsAreQuoted) {

@@ -30,9 +30,11 @@ TEST(HashPasswordTest, Md5OfTheAnsiBytesInUpperCaseHex) {
 
 TEST(AnsiCodecTest, OneBytePerCharacter) {
     const AnsiCodec& codec = AnsiCodec::client();
-    EXPECT_EQ(codec.fromUnicode(QString::fromUtf8("Яa€№")), QByteArray("\xDF" "a\x88\xB9"));
+    EXPECT_EQ(codec.fromUnicode(QString::fromUtf8("Яa€№")), QByteArray("\xDF"
+                                                                       "a\x88\xB9"));
     EXPECT_EQ(codec.fromUnicode(QString::fromUtf8("a名b")), QByteArray("a?b"));
-    EXPECT_EQ(codec.toUnicode(QByteArray("\xC0\x00\xFF", 3)), QString::fromUtf8("А") + QChar(0) + QString::fromUtf8("я"));
+    EXPECT_EQ(codec.toUnicode(QByteArray("\xC0\x00\xFF", 3)),
+              QString::fromUtf8("А") + QChar(0) + QString::fromUtf8("я"));
     // Every byte survives the way through text and back (the shifted credentials rely on it).
     QByteArray all(256, '\0');
     for (int i = 0; i < 256; ++i)

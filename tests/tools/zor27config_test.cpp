@@ -17,7 +17,8 @@ ConfigRun config(const QStringList& args) {
     process.start(ZOR27_CONFIG, args);
     process.waitForFinished(10000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 } // namespace
@@ -25,8 +26,9 @@ ConfigRun config(const QStringList& args) {
 TEST(Zor27ConfigTest, WriteThenShowRoundTrips) {
     QTemporaryDir dir;
     const QString path = dir.filePath("Data/ZOR");
-    const ConfigRun written = config({"write", "--user", "zor_boot", "--password", QString::fromUtf8("Пароль;=1 "),
-                                "--server", "db-01,1433", "--database", QString::fromUtf8("Рейтинг"), "--file", path});
+    const ConfigRun written =
+        config({"write", "--user", "zor_boot", "--password", QString::fromUtf8("Пароль;=1 "), "--server",
+                "db-01,1433", "--database", QString::fromUtf8("Рейтинг"), "--file", path});
     ASSERT_EQ(written.exitCode, 0) << written.err.toStdString();
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -34,7 +36,9 @@ TEST(Zor27ConfigTest, WriteThenShowRoundTrips) {
 
     const ConfigRun shown = config({"show", "--file", path});
     ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
-    EXPECT_EQ(shown.out, QString::fromUtf8("UserName=zor_boot\nPassword=Пароль;=1 \nServer=db-01,1433\nDatabase=Рейтинг\n"));
+    EXPECT_EQ(
+        shown.out,
+        QString::fromUtf8("UserName=zor_boot\nPassword=Пароль;=1 \nServer=db-01,1433\nDatabase=Рейтинг\n"));
     EXPECT_EQ(ReadFirstConnectInfo(path).Server, "db-01,1433");
 }
 
@@ -72,7 +76,8 @@ TEST(Zor27ConfigTest, RefusalsAreClearAndNonZero) {
         QStringList args;
         QString error;
     } cases[] = {
-        {{"write", "--user", QString(21, 'u'), "--password", "p", "--server", "s", "--database", "d", "--file", path},
+        {{"write", "--user", QString(21, 'u'), "--password", "p", "--server", "s", "--database", "d",
+          "--file", path},
          "User name is longer than 20 characters"},
         {{"write", "--user", "u", "--password", QString::fromUtf8("名"), "--server", "s", "--database", "d",
           "--file", path},

@@ -51,7 +51,8 @@ int writeFile(const QMap<QString, QString>& options, const QString& path) {
     info.Database = options["database"];
     QByteArray bytes;
     try {
-        bytes = EncodeFirstConnectInfo(info, [] { return static_cast<char>(QRandomGenerator::system()->bounded(256)); });
+        bytes = EncodeFirstConnectInfo(
+            info, [] { return static_cast<char>(QRandomGenerator::system()->bounded(256)); });
     } catch (const std::exception& error) {
         return fail(QString::fromUtf8(error.what()));
     }
@@ -87,8 +88,9 @@ int main(int argc, char** argv) {
     const QString command = args.takeFirst();
     QMap<QString, QString> options;
     QString error;
-    const QStringList known = command == "write" ? QStringList{"user", "password", "server", "database", "file"}
-                                                 : QStringList{"file"};
+    const QStringList known = command == "write"
+                                  ? QStringList{"user", "password", "server", "database", "file"}
+                                  : QStringList{"file"};
     if (!parseOptions(args, known, options, error)) {
         std::fputs(Usage, stderr);
         return fail(error);

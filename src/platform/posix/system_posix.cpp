@@ -25,7 +25,9 @@ std::string ExecutableDir() {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-const char* PathSeparator() { return "/"; }
+const char* PathSeparator() {
+    return "/";
+}
 
 std::string ComputerName() {
     char buffer[256] = {};
@@ -34,7 +36,9 @@ std::string ComputerName() {
     return std::string(buffer, ::strnlen(buffer, sizeof buffer));
 }
 
-std::string SystemErrorText(int systemCode) { return std::strerror(systemCode); }
+std::string SystemErrorText(int systemCode) {
+    return std::strerror(systemCode);
+}
 
 std::string SystemHostResolver::hostName() const {
     char buffer[250] = {};

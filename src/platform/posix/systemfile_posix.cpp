@@ -52,7 +52,9 @@ SystemFile& SystemFile::operator=(SystemFile&& other) noexcept {
     return *this;
 }
 
-SystemFile::~SystemFile() { close(); }
+SystemFile::~SystemFile() {
+    close();
+}
 
 SystemFile SystemFile::openExistingReadWrite(const std::string& path) {
     if (path.empty())
@@ -76,7 +78,9 @@ std::size_t SystemFile::read(void* buffer, std::size_t size) {
     return static_cast<std::size_t>(got);
 }
 
-bool SystemFile::isOpen() const { return m_fd >= 0; }
+bool SystemFile::isOpen() const {
+    return m_fd >= 0;
+}
 
 void SystemFile::close() {
     if (m_fd >= 0)

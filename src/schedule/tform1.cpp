@@ -1,0 +1,35 @@
+#include "tform1.h"
+
+#include "signin/widgets/tform8.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <memory>
+
+TForm1* Form1 = nullptr;
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    Form1 = this;
+    setObjectName("Form1");
+    setWindowTitle(QString::fromUtf8("ZOR 27 График проведения контроля"));
+    QFont windowFont(QStringLiteral("MS Sans Serif"));
+    windowFont.setPointSize(8);
+    setFont(windowFont);
+    setBackgroundRole(QPalette::Button);
+    resize(ClientWidth, ClientHeight);
+    FormCreate();
+}
+
+void TForm1::FormCreate() {
+    struct FreeDialog {
+        void operator()(TForm8* dialog) const {
+            delete dialog;
+            Form8 = nullptr;
+        }
+    };
+    // The application owns the dialog: it is a top-level window without a parent.
+    const std::unique_ptr<TForm8, FreeDialog> dialog(new TForm8(nullptr));
+    Form8 = dialog.get();
+    if (dialog->exec() == 2)
+        QMetaObject::invokeMethod(QCoreApplication::instance(), "requestTermination");
+}

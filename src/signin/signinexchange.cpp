@@ -1,0 +1,118 @@
+#include "signinexchange.h"
+
+#include "bootstrapfile.h"
+#include "connectionstring.h"
+#include "data/connection.h"
+#include "data/query.h"
+#include "data/tdm_mb.h"
+#include "getuserstatement.h"
+#include "passworddigest.h"
+#include "signinview.h"
+#include "workstationidentity.h"
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+// GET_USER's answer, read by position.
+constexpr int UserLoginField = 0;
+constexpr int UserPasswordField = 1;
+constexpr int PasswordAgeField = 3;
+constexpr int MessageField = 4;
+constexpr int UpdateField = 5;
+constexpr int OfferChangeBelowAge = 20;
+
+QString errorText(const std::exception& error) {
+    return QString::fromUtf8(error.what());
+}
+
+} // namespace
+
+QString ChangePasswordMessage() {
+    return QString::fromUtf8(
+        "Вы должны поменять пароль\rЭто делается для безопастности и сохранения данных от "
+        "злоумышлеников");
+}
+
+QString WrongLoginMessage() {
+    return QString::fromUtf8("Неверно ввели логин или пароль.");
+}
+
+void OpenYearList() {
+    DM_MB->ADOQ_A_Year->open();
+    DM_MB->ADOQ_A_Year->setSort(QStringLiteral("Year"));
+}
+
+bool RunSignInAttempt(SignInView& view, Connection& connection, const QString& newPassword) {
+    TFirstConnectInfo info = ReadFirstConnectInfo();
+
+    try {
+        ApplyConnectionString(connection, info);
+    } catch (const std::exception& error) {
+        const QString text = errorText(error);
+        view.showPlainMessage(text);
+        QString status = text;
+        if (!info.UserName.isEmpty())
+            status.remove(info.UserName, Qt::CaseSensitive);
+        view.setStatusText(status);
+        // Nothing can be asked without the bootstrap connection: the attempt ends here.
+        return false;
+    }
+
+    auto query = std::make_unique<Query>(QString(), &connection);
+    const QString computerName = ComputerName();
+    const QString newPasswordValue = NewPasswordValue(newPassword);
+    // The pieces are read in the order they stand in the statement; an address lookup that fails
+    // leaves the attempt before anything is sent.
+    const QString login = view.loginText();
+    const QString passwordDigest = HashPassword(view.passwordText());
+    const QString address = view.localAddress();
+    query->setSqlText(BuildGetUserStatement(login, passwordDigest, newPasswordValue, address, computerName));
+
+    try {
+        query->open();
+        const QString message = query->field(MessageField)->asString();
+        if (query->field(UpdateField)->asInteger() >= 2) {
+            view.runProgramUpdate();
+            return false;
+        }
+        if (!message.isEmpty()) {
+            view.setStatusText(message);
+            return false;
+        }
+        if (query->field(PasswordAgeField)->asInteger() < 0) {
+            connection.close();
+            view.setStatusText(ChangePasswordMessage());
+            view.pressPanelButton();
+            view.disablePanelButton();
+            return false;
+        }
+        if (view.attemptCount() == 1 && !query->field(UserLoginField)->asString().isEmpty() &&
+            query->field(PasswordAgeField)->asInteger() < OfferChangeBelowAge) {
+            connection.close();
+            view.setStatusText(ChangePasswordMessage());
+            view.pressPanelButton();
+            return false;
+        }
+        info.UserName = ShiftDecode(query->field(UserLoginField)->asString());
+        info.Password = ShiftDecode(query->field(UserPasswordField)->asString());
+        query.reset();
+        try {
+            ApplyConnectionString(connection, info);
+            OpenYearList();
+            return true;
+        } catch (const std::exception& error) {
+            view.showPlainMessage(errorText(error));
+            view.setStatusText(message);
+            connection.close();
+            return false;
+        }
+    } catch (const std::exception& error) {
+        view.showPlainMessage(errorText(error));
+        view.setStatusText(WrongLoginMessage());
+        query.reset();
+        connection.close();
+        return false;
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+class HostResolver;
+}
+
+// The dialog's address watcher: offers the workstation's IPv4 address, looked up afresh on each
+// call. It keeps no history and runs no background check, since nothing reads one.
+class AddressWatch {
+public:
+    AddressWatch();
+
+    QString LocalAddress() const;
+
+    // The resolver to ask; tests answer for names without the machine's resolver.
+    void setResolver(const platform::HostResolver* resolver);
+
+private:
+    const platform::HostResolver* m_resolver;
+};

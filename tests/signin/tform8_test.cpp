@@ -1,0 +1,236 @@
+#include "platform/executablepath.h"
+#include "signin/widgets/centredlabel.h"
+#include "signin/widgets/picturebox.h"
+#include "signin/widgets/signinedit.h"
+#include "signin/widgets/tform8.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Types the text character by character as key presses carrying it (QTest's own typing knows
+// only ASCII keys).
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar ch : text) {
+        const int key = ch.unicode() < 128 && ch.isLetterOrNumber() ? ch.toUpper().unicode()
+                        : ch == ' '                                 ? int(Qt::Key_Space)
+                                                                    : int(Qt::Key_unknown);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+QRect geometryOf(const TForm8& dialog, const char* name) {
+    const auto* widget = dialog.findChild<QWidget*>(name);
+    return widget != nullptr ? widget->geometry() : QRect();
+}
+
+} // namespace
+
+TEST(TForm8Test, LayoutAsDrawnUnderThePictures) {
+    TForm8 dialog;
+    EXPECT_EQ(dialog.size(), QSize(497, 273));
+    EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Аутентификация"));
+    const struct {
+        const char* name;
+        QRect box;
+    } boxes[] = {
+        {"Image1", {0, 0, 497, 278}},          {"Image2", {0, 277, 497, 139}},
+        {"Login_Edit", {146, 202, 187, 21}},   {"Password_Edit", {146, 238, 187, 21}},
+        {"Edit1", {148, 309, 186, 21}},        {"Edit2", {148, 345, 186, 21}},
+        {"SpeedButton2", {349, 200, 55, 20}},  {"SpeedButton1", {418, 199, 67, 22}},
+        {"SpeedButton3", {346, 236, 139, 22}}, {"StatusLabel", {60, 107, 329, 78}},
+    };
+    for (const auto& b : boxes)
+        EXPECT_EQ(geometryOf(dialog, b.name), b.box) << b.name;
+    EXPECT_EQ(geometryOf(dialog, "Label1").topLeft(), QPoint(6, 5));
+    EXPECT_EQ(dialog.Label1->text(), "V.1");
+
+    EXPECT_EQ(dialog.Image1->storedSize(), QSize(1677, 935));
+    EXPECT_EQ(dialog.Image1->drawnSize(), QSize(497, 277));
+    EXPECT_EQ(dialog.Image2->storedSize(), QSize(3070, 862));
+    EXPECT_EQ(dialog.Image2->drawnSize(), QSize(497, 139));
+
+    EXPECT_EQ(dialog.Password_Edit->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(dialog.Login_Edit->echoMode(), QLineEdit::Normal);
+    for (QToolButton* button : {dialog.SpeedButton1, dialog.SpeedButton2, dialog.SpeedButton3}) {
+        EXPECT_TRUE(button->autoRaise());
+        EXPECT_TRUE(button->text().isEmpty());
+        EXPECT_EQ(button->cursor().shape(), Qt::PointingHandCursor);
+    }
+    EXPECT_EQ(dialog.StatusLabel->font().family(), "Arial");
+    EXPECT_TRUE(dialog.StatusLabel->font().bold());
+    EXPECT_EQ(dialog.StatusLabel->font().pointSize(), 10);
+    EXPECT_EQ(dialog.AttemptCount, 0);
+    EXPECT_FALSE(dialog.ChangePasswordMode);
+    EXPECT_FALSE(dialog.Timer1->isActive());
+    EXPECT_EQ(dialog.Timer1->interval(), 2000);
+}
+
+TEST(TForm8Test, PanelButtonTogglesTheHeight) {
+    TForm8 dialog;
+    dialog.show();
+    const QPoint topLeft = dialog.pos();
+    dialog.SpeedButton3->click();
+    EXPECT_TRUE(dialog.ChangePasswordMode);
+    EXPECT_EQ(dialog.height(), 416);
+    dialog.SpeedButton3->click();
+    EXPECT_FALSE(dialog.ChangePasswordMode);
+    EXPECT_EQ(dialog.height(), 275);
+    EXPECT_EQ(dialog.pos(), topLeft);
+}
+
+TEST(TForm8Test, NewPasswordEditsAcceptOnlyLatinLettersDigitsAndUnderscore) {
+    TForm8 dialog;
+    dialog.show();
+    for (SignInEdit* edit : {dialog.Edit1, dialog.Edit2}) {
+        typeText(edit, QString::fromUtf8("aZ9_ b-Жx.!"));
+        EXPECT_EQ(edit->text(), "aZ9_bx");
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        EXPECT_EQ(edit->text(), "aZ9_b");
+    }
+    typeText(dialog.Login_Edit, QString::fromUtf8("Иванов И.И."));
+    EXPECT_EQ(dialog.Login_Edit->text(), QString::fromUtf8("Иванов И.И."));
+    typeText(dialog.Password_Edit, QString::fromUtf8("пароль 1!"));
+    EXPECT_EQ(dialog.Password_Edit->text(), QString::fromUtf8("пароль 1!"));
+}
+
+TEST(TForm8Test, EnterInEveryEditPressesTheSignInButtonOnKeyDown) {
+    TForm8 dialog;
+    dialog.show();
+    // With the panel open and the two new passwords different, a press stops at the mismatch,
+    // so no server is involved.
+    dialog.SpeedButton3->click();
+    int presses = 0;
+    QObject::connect(dialog.SpeedButton2, &QToolButton::clicked, [&presses] { ++presses; });
+    for (SignInEdit* edit : {dialog.Login_Edit, dialog.Password_Edit, dialog.Edit1, dialog.Edit2}) {
+        dialog.Edit1->setText("a");
+        dialog.Edit2->setText("b");
+        const QString before = edit->text();
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(edit == dialog.Edit1 || edit == dialog.Edit2 ? QString() : before, edit->text());
+    }
+    EXPECT_EQ(presses, 4);
+    EXPECT_EQ(dialog.AttemptCount, 4);
+    // Auto-repeated key-downs press again, each one counted.
+    for (int i = 0; i < 3; ++i) {
+        dialog.Edit1->setText("a");
+        dialog.Edit2->setText("b");
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+        QApplication::sendEvent(dialog.Login_Edit, &repeat);
+    }
+    EXPECT_EQ(dialog.AttemptCount, 7);
+    EXPECT_EQ(dialog.StatusLabel->text(),
+              QString::fromUtf8("Новый пароль подтвержден не верно!!!\rПодтвердите пароль заново."));
+}
+
+TEST(TForm8Test, MismatchEmptiesBothEditsAndCounts) {
+    TForm8 dialog;
+    dialog.SpeedButton3->click();
+    dialog.Edit1->setText("Secret1");
+    dialog.Edit2->setText("secret1");
+    dialog.SpeedButton2->click();
+    EXPECT_TRUE(dialog.Edit1->text().isEmpty());
+    EXPECT_TRUE(dialog.Edit2->text().isEmpty());
+    EXPECT_EQ(dialog.StatusLabel->text(), TForm8::MismatchMessage());
+    EXPECT_EQ(dialog.AttemptCount, 1);
+}
+
+TEST(TForm8Test, TabFromThePasswordGoesToTheHiddenNewPassword) {
+    TForm8 dialog;
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    dialog.Password_Edit->setFocus();
+    QTest::keyClick(dialog.Password_Edit, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.Edit1);
+}
+
+TEST(TForm8Test, CancelAndCloseEndTheRunWithTwoEscapeDoesNothing) {
+    {
+        TForm8 dialog;
+        QTimer::singleShot(0, [&dialog] { dialog.SpeedButton1->click(); });
+        EXPECT_EQ(dialog.exec(), 2);
+    }
+    {
+        TForm8 dialog;
+        QTimer::singleShot(0, [&dialog] {
+            QTest::keyClick(dialog.Login_Edit, Qt::Key_Escape);
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            EXPECT_TRUE(dialog.isVisible());
+            dialog.close();
+        });
+        EXPECT_EQ(dialog.exec(), 2);
+    }
+}
+
+TEST(TForm8Test, LeftButtonOnAPictureOrTheStatusLabelMovesTheWindow) {
+    const struct {
+        const char* name;
+        Qt::MouseButton button;
+        bool moves;
+    } cases[] = {
+        {"Image1", Qt::LeftButton, true},      {"Image2", Qt::LeftButton, true},
+        {"StatusLabel", Qt::LeftButton, true}, {"Image1", Qt::RightButton, false},
+        {"Label1", Qt::LeftButton, false},     {"Login_Edit", Qt::LeftButton, false},
+    };
+    for (const auto& c : cases) {
+        TForm8 dialog;
+        dialog.SpeedButton3->click(); // Image2 in sight
+        dialog.show();
+        dialog.move(100, 100);
+        auto* widget = dialog.findChild<QWidget*>(c.name);
+        const QPoint start(10, 10);
+        QTest::mousePress(widget, c.button, Qt::NoModifier, start);
+        QMouseEvent drag(QEvent::MouseMove, QPointF(start + QPoint(30, 20)),
+                         QPointF(widget->mapToGlobal(start + QPoint(30, 20))), Qt::NoButton, c.button,
+                         Qt::NoModifier);
+        QApplication::sendEvent(widget, &drag);
+        QTest::mouseRelease(widget, c.button, Qt::NoModifier, start + QPoint(30, 20));
+        EXPECT_EQ(dialog.pos(), c.moves ? QPoint(130, 120) : QPoint(100, 100)) << c.name << " " << c.button;
+    }
+}
+
+TEST(TForm8Test, StatusLabelCentresItsBlockAndBreaksLinesAtCarriageReturn) {
+    TForm8 dialog;
+    CentredLabel* label = dialog.StatusLabel;
+    const int line = label->fontMetrics().height();
+    label->setText("one");
+    EXPECT_EQ(label->textBlockRect().height(), line);
+    EXPECT_EQ(label->textBlockRect().top(), (78 - line) / 2);
+    label->setText("one\rtwo");
+    EXPECT_EQ(label->textBlockRect().height(),
+              label->fontMetrics()
+                  .boundingRect(QRect(0, 0, 329, 1000), Qt::AlignHCenter | Qt::TextWordWrap, "one\ntwo")
+                  .height());
+    // A block taller than the box stays centred: it starts above the box.
+    label->setText(QString("word ").repeated(200));
+    EXPECT_LT(label->textBlockRect().top(), 0);
+    EXPECT_EQ(label->textBlockRect().top(), (78 - label->textBlockRect().height()) / 2);
+}
+
+TEST(TForm8Test, CreationDeletesTheLeftoverReplacementScript) {
+    const QString script = QString::fromStdString(platform::ExecutableDir()) + "/ZOR 27.bat";
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("@echo off\r\n");
+    file.close();
+    TForm8 dialog;
+    EXPECT_FALSE(QFile::exists(script));
+}
+
+TEST(TForm8Test, QuitTimerRequestsTerminationAndSpeedsUp) {
+    TForm8 dialog;
+    QTimer::singleShot(0, [&dialog] { dialog.Timer1Timer(); });
+    EXPECT_EQ(dialog.exec(), 2);
+    EXPECT_EQ(dialog.Timer1->interval(), 100);
+}
