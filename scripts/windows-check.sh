@@ -28,18 +28,20 @@ cmake --build "$build" -j2
 # The prefix is made once per build folder (about 5 s and 700 MB); a mono or gecko download is never
 # wanted. The persistent server keeps each test from waiting seconds for it to let go of stderr.
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Called by path: the wine64 package alone puts no wineserver on PATH.
+export WINESERVER=/usr/lib/wine/wineserver64
 mkdir -p "$WINEPREFIX"
 wine_session='
     set -euo pipefail
-    trap "wineserver -k 2>/dev/null || true" EXIT
-    wineserver -p
+    trap "\"\$WINESERVER\" -k 2>/dev/null || true" EXIT
+    "$WINESERVER" -p
     # The first Wine process starts the background services, which keep its output open: give them none.
     /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
     cd "$1"
     ctest --output-on-failure --timeout 300
 '
 # A server left running from an earlier, interrupted check would not have the limits set up below.
-wineserver -k 2>/dev/null || true
+"$WINESERVER" -k 2>/dev/null || true
 if [ "$(id -u)" -eq 0 ]; then
     # As root two things differ from a user's Windows: Wine's files obey no permission bits, so a
     # read-only file opens for writing, and name look-ups could reach the machine's DNS resolver.
