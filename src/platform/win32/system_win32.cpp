@@ -5,7 +5,10 @@
 #include "../socketerror.h"
 
 #include <cstring>
+
+// winsock2.h must come before windows.h, which would otherwise bring in the old winsock.h.
 #include <winsock2.h>
+
 #include <windows.h>
 
 namespace platform {
@@ -31,7 +34,9 @@ std::string ExecutableDir() {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-const char* PathSeparator() { return "\\"; }
+const char* PathSeparator() {
+    return "\\";
+}
 
 std::string ComputerName() {
     char buffer[256] = {};
@@ -43,10 +48,9 @@ std::string ComputerName() {
 
 std::string SystemErrorText(int systemCode) {
     char* text = nullptr;
-    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                              FORMAT_MESSAGE_IGNORE_INSERTS,
-                                          nullptr, static_cast<DWORD>(systemCode), 0,
-                                          reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(systemCode), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
     if (text != nullptr)
         ::LocalFree(text);

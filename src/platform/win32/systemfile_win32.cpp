@@ -16,11 +16,14 @@ SystemFile& SystemFile::operator=(SystemFile&& other) noexcept {
     return *this;
 }
 
-SystemFile::~SystemFile() { close(); }
+SystemFile::~SystemFile() {
+    close();
+}
 
 SystemFile SystemFile::openExistingReadWrite(const std::string& path) {
-    HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw IoError(static_cast<int>(::GetLastError()));
     SystemFile file;
@@ -37,7 +40,9 @@ std::size_t SystemFile::read(void* buffer, std::size_t size) {
     return got;
 }
 
-bool SystemFile::isOpen() const { return m_handle != nullptr; }
+bool SystemFile::isOpen() const {
+    return m_handle != nullptr;
+}
 
 void SystemFile::close() {
     if (m_handle != nullptr)

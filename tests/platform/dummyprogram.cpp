@@ -1,0 +1,14 @@
+// Stands in for the running program in the replacement tests: it runs until the file named by its
+// argument exists (at most a minute, so that a failed test leaves nothing running).
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return 2;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!std::filesystem::exists(argv[1]) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return 0;
+}
