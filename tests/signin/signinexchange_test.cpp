@@ -12,15 +12,20 @@
 #include "signin/widgets/centredlabel.h"
 #include "signin/widgets/signinedit.h"
 #include "signin/widgets/tform8.h"
+#include "signin/workstationidentity.h"
 #include "support/contractdb.h"
+#include "support/tdsstandin.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QMessageBox>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -95,6 +100,7 @@ protected:
                         "CREATE TABLE Answer (n INTEGER, f0 TEXT, f1 TEXT, f2 TEXT, f3 INT, f4 TEXT, "
                         "f5 INT);");
         testsupport::ReplaceProcedure(m_database, "GET_USER", GetUserParams, RecordingBody);
+        prepareServer();
         writeBootstrapFile("zor_boot", "boot");
         m_dataModule = std::make_unique<TDM_MB>();
         DM_MB = m_dataModule.get();
@@ -115,8 +121,10 @@ protected:
         QFile::remove(dataFolder() + "/ZOR");
     }
 
+    virtual void prepareServer() {}
+
     void writeBootstrapFile(const QString& user, const QString& password) {
-        const TFirstConnectInfo info{user, password, DatabaseName, "embedded"};
+        const TFirstConnectInfo info{user, password, DatabaseName, m_server};
         QFile file(dataFolder() + "/ZOR");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(
@@ -167,6 +175,7 @@ protected:
     bool connected() const { return DM_MB->ADOCon->isOpen(); }
 
     QString m_database;
+    QString m_server = QStringLiteral("embedded");
     FixedResolver m_resolver;
     std::unique_ptr<TDM_MB> m_dataModule;
     std::unique_ptr<TForm8> m_dialog;
@@ -383,4 +392,81 @@ TEST_F(SignInExchangeTest, AQuoteInTheLoginCannotChangeTheStatement) {
     db.close();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase("check");
+}
+
+namespace {
+
+// The same dialog against the SQL Server driver: the bootstrap file names the stand-in, which
+// serves the contract database with its own GET_USER and logs what the client sends.
+class SignInThroughSqlServerTest : public SignInExchangeTest {
+protected:
+    void prepareServer() override {
+        m_standIn = std::make_unique<testsupport::TdsStandIn>(m_database, m_logFolder.path());
+        m_server = m_standIn->dataSource();
+    }
+    void TearDown() override {
+        SignInExchangeTest::TearDown();
+        m_standIn.reset();
+    }
+
+    QStringList logins() const {
+        QStringList users;
+        for (const QJsonObject& record : m_standIn->log())
+            if (record.value("kind").toString() == "login")
+                users << record.value("user").toString();
+        return users;
+    }
+
+    QTemporaryDir m_logFolder;
+    std::unique_ptr<testsupport::TdsStandIn> m_standIn;
+};
+
+} // namespace
+
+TEST_F(SignInThroughSqlServerTest, SuccessSendsTheExactStatementAndSignsInAsTheUser) {
+    answer({userRow()});
+    MessageBoxCatcher boxes;
+    EXPECT_TRUE(press());
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('|').toStdString();
+    EXPECT_TRUE(connected());
+    EXPECT_EQ(logins(), QStringList({"zor_boot", "zor_demo"}));
+    const QStringList statements = m_standIn->statements();
+    const QString expected = "EXEC GET_USER 'ivanov','" + HashPassword("secret") +
+                             "',NULL, 'ZOR 27', '10.1.2.3', '" + ComputerName() + "', 'ivanov','0','4'\r\n";
+    // A query's statement is its lines, each followed by CR LF.
+    EXPECT_TRUE(statements.contains(expected)) << statements.join("\n").toStdString();
+    EXPECT_EQ(statements.indexOf("SET DATEFORMAT dmy\r\n"), statements.size() - 1);
+    EXPECT_TRUE(DM_MB->ADOQ_A_Year->isActive());
+}
+
+TEST_F(SignInThroughSqlServerTest, ServerMessage) {
+    answer({{"", "", 0, "Неверный логин или пароль.", 0}});
+    EXPECT_FALSE(press());
+    EXPECT_EQ(status(), "Неверный логин или пароль.");
+    EXPECT_TRUE(connected());
+    EXPECT_EQ(logins(), QStringList({"zor_boot"}));
+}
+
+TEST_F(SignInThroughSqlServerTest, RefusedBootstrapLogin) {
+    writeBootstrapFile("zor_boot", "wrong");
+    MessageBoxCatcher boxes;
+    EXPECT_FALSE(press());
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].contains("Login failed for user 'zor_boot'.")) << boxes.texts[0].toStdString();
+    EXPECT_FALSE(status().contains("zor_boot"));
+    EXPECT_TRUE(status().contains("Login failed for user ''.")) << status().toStdString();
+    EXPECT_FALSE(connected());
+}
+
+TEST_F(SignInThroughSqlServerTest, ServerError) {
+    m_standIn->setFaultRules(QJsonArray{QJsonObject{{"match", "GET_USER"},
+                                                    {"action", "error"},
+                                                    {"number", 50000},
+                                                    {"message", "Сервер на обслуживании"}}});
+    MessageBoxCatcher boxes;
+    EXPECT_FALSE(press());
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].contains("Сервер на обслуживании")) << boxes.texts[0].toStdString();
+    EXPECT_EQ(status(), "Неверно ввели логин или пароль.");
+    EXPECT_FALSE(connected());
 }
