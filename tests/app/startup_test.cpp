@@ -1,0 +1,106 @@
+// Start-up as main() runs it: the data module, then the main window, whose creation runs the
+// sign-in dialog modally against the demo database beside this test program.
+#include "app/application.h"
+#include "data/connection.h"
+#include "data/tdm_mb.h"
+#include "platform/executablepath.h"
+#include "platform/hostresolver.h"
+#include "schedule/tform1.h"
+#include "signin/bootstrapfile.h"
+#include "signin/widgets/signinedit.h"
+#include "signin/widgets/tform8.h"
+#include "support/contractdb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FixedResolver : public platform::HostResolver {
+public:
+    std::string hostName() const override { return "ws-17"; }
+    std::vector<platform::IPv4Address> resolveIPv4(const std::string&) const override { return {{10, 1, 2, 3}}; }
+};
+
+class StartUpTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString data = QString::fromStdString(platform::ExecutableDir()) + "/Data";
+        QDir().mkpath(data);
+        m_database = testsupport::BuildContractDb(data, true, "startup.db");
+        QFile file(data + "/ZOR");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(EncodeFirstConnectInfo({"zor_boot", "boot", "startup.db", "embedded"}, [] { return '\0'; }));
+        file.close();
+        m_dataModule = std::make_unique<TDM_MB>();
+        DM_MB = m_dataModule.get();
+    }
+    void TearDown() override {
+        m_dataModule.reset();
+        DM_MB = nullptr;
+        QFile::remove(m_database);
+    }
+
+    // While the dialog runs: what start-up looks like from inside, then the user's action.
+    void whenTheDialogRuns(const std::function<void(TForm8&)>& action) {
+        QTimer::singleShot(0, [this, action] {
+            ASSERT_NE(Form8, nullptr);
+            m_form1DuringSignIn = Form1;
+            m_visibleDuringSignIn.clear();
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (widget->isVisible())
+                    m_visibleDuringSignIn << widget->objectName();
+            Form8->IPWatch1.setResolver(&m_resolver);
+            action(*Form8);
+        });
+    }
+
+    QString m_database;
+    FixedResolver m_resolver;
+    std::unique_ptr<TDM_MB> m_dataModule;
+    TForm1* m_form1DuringSignIn = nullptr;
+    QStringList m_visibleDuringSignIn;
+};
+
+} // namespace
+
+// Runs first: a cancelled sign-in leaves a termination request behind for the rest of the process.
+TEST_F(StartUpTest, SignedInTheMainWindowShowsWhenTheLoopStarts) {
+    whenTheDialogRuns([](TForm8& dialog) {
+        dialog.Login_Edit->setText("demo");
+        dialog.Password_Edit->setText("demo");
+        QTest::mouseClick(dialog.SpeedButton2, Qt::LeftButton);
+    });
+    auto mainWindow = std::make_unique<TForm1>();
+    EXPECT_EQ(m_form1DuringSignIn, mainWindow.get()) << "Form1 refers to the window under construction";
+    EXPECT_EQ(m_visibleDuringSignIn, QStringList({"Form8"}));
+    EXPECT_EQ(Form8, nullptr);
+    EXPECT_FALSE(mainWindow->isVisible());
+    EXPECT_TRUE(DM_MB->ADOCon->isOpen());
+    EXPECT_TRUE(DM_MB->ADOQ_A_Year->isActive());
+
+    bool shownWhenLoopRan = false;
+    QTimer::singleShot(0, [&] {
+        shownWhenLoopRan = mainWindow->isVisible();
+        mainWindow->close();
+    });
+    EXPECT_EQ(Application::instance()->run(mainWindow.get()), 0);
+    EXPECT_TRUE(shownWhenLoopRan);
+}
+
+TEST_F(StartUpTest, CancelledSignInEndsTheProgramWithoutTheMainWindow) {
+    whenTheDialogRuns([](TForm8& dialog) { QTest::mouseClick(dialog.SpeedButton1, Qt::LeftButton); });
+    auto mainWindow = std::make_unique<TForm1>();
+    EXPECT_EQ(Form8, nullptr);
+    EXPECT_TRUE(Application::instance()->terminationRequested());
+    bool loopRan = false;
+    QTimer::singleShot(0, [&loopRan] { loopRan = true; });
+    EXPECT_EQ(Application::instance()->run(mainWindow.get()), 0);
+    EXPECT_FALSE(loopRan);
+    EXPECT_FALSE(mainWindow->isVisible());
+    EXPECT_FALSE(DM_MB->ADOCon->isOpen());
+}
