@@ -3,6 +3,8 @@
 #include "platform/silentabort.h"
 
 #include <QDialog>
+#include <QFont>
+#include <QFontDatabase>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPointer>
@@ -13,6 +15,12 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     // Only the main window's closing ends the main loop; a message box shown while no other window
     // is visible must not end it.
     setQuitOnLastWindowClosed(false);
+#ifndef Q_OS_WIN
+    // The windows ask for the Windows system font by name; elsewhere the desktop's own sans serif
+    // stands in, named up front so that no font search runs for a family that is not there.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
+                              QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
+#endif
 }
 
 Application* Application::instance() {

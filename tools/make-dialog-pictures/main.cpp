@@ -103,7 +103,7 @@ public:
 
     bool save(const QString& path) {
         m_painter.end();
-        return m_image.save(path, "JPG", 92);
+        return m_image.save(path, "JPG", 82);
     }
 
 private:
