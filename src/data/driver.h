@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QList>
+#include <QMetaType>
 #include <QPair>
 #include <QString>
 #include <QVariant>
@@ -19,6 +22,26 @@ enum class FieldKind {
     DateTime,
     Bytes,
 };
+
+// The type of the values a field of this kind holds (text kinds hold QString).
+inline QMetaType MetaTypeOf(FieldKind kind) {
+    switch (kind) {
+    case FieldKind::Integer:
+        return QMetaType::fromType<int>();
+    case FieldKind::LargeInt:
+        return QMetaType::fromType<qlonglong>();
+    case FieldKind::Float:
+        return QMetaType::fromType<double>();
+    case FieldKind::Boolean:
+        return QMetaType::fromType<bool>();
+    case FieldKind::DateTime:
+        return QMetaType::fromType<QDateTime>();
+    case FieldKind::Bytes:
+        return QMetaType::fromType<QByteArray>();
+    default:
+        return QMetaType::fromType<QString>();
+    }
+}
 
 struct ColumnInfo {
     QString name;

@@ -9,25 +9,6 @@
 
 namespace {
 
-QMetaType MetaTypeOf(FieldKind kind) {
-    switch (kind) {
-    case FieldKind::Integer:
-        return QMetaType::fromType<int>();
-    case FieldKind::LargeInt:
-        return QMetaType::fromType<qlonglong>();
-    case FieldKind::Float:
-        return QMetaType::fromType<double>();
-    case FieldKind::Boolean:
-        return QMetaType::fromType<bool>();
-    case FieldKind::DateTime:
-        return QMetaType::fromType<QDateTime>();
-    case FieldKind::Bytes:
-        return QMetaType::fromType<QByteArray>();
-    default:
-        return QMetaType::fromType<QString>();
-    }
-}
-
 // The user's short date, or short date and long time: the forms in which dates are shown and typed.
 QString DateTimeText(const QDateTime& value) {
     const QLocale locale;

@@ -8,25 +8,6 @@
 
 namespace {
 
-QMetaType metaTypeOf(FieldKind kind) {
-    switch (kind) {
-    case FieldKind::Integer:
-        return QMetaType::fromType<int>();
-    case FieldKind::LargeInt:
-        return QMetaType::fromType<qlonglong>();
-    case FieldKind::Float:
-        return QMetaType::fromType<double>();
-    case FieldKind::Boolean:
-        return QMetaType::fromType<bool>();
-    case FieldKind::DateTime:
-        return QMetaType::fromType<QDateTime>();
-    case FieldKind::Bytes:
-        return QMetaType::fromType<QByteArray>();
-    default:
-        return QMetaType::fromType<QString>();
-    }
-}
-
 QString sqlTypeName(FieldKind kind) {
     switch (kind) {
     case FieldKind::Integer:
@@ -136,7 +117,7 @@ ColumnInfo ColumnDecoder::kindOfDeclaredType(const QString& declaredType) {
 }
 
 QVariant ColumnDecoder::nullValue() const {
-    return QVariant(metaTypeOf(m_info.kind));
+    return QVariant(MetaTypeOf(m_info.kind));
 }
 
 QVariant ColumnDecoder::readText(sqlite3_stmt* statement, int column) {
@@ -246,7 +227,7 @@ void ColumnDecoder::finish(QList<QVariant>& cells, int column, int columnCount) 
         kind = FieldKind::LargeInt;
     m_info.kind = kind;
     m_info.size = kind == FieldKind::WideString ? 4000 : 0;
-    const QMetaType target = metaTypeOf(kind);
+    const QMetaType target = MetaTypeOf(kind);
     for (qsizetype i = column; i < cells.size(); i += columnCount) {
         QVariant& value = cells[i];
         if (!value.isValid())
