@@ -6,6 +6,7 @@
 #include "data/tdm_mb.h"
 #include "platform/executablepath.h"
 #include "platform/hostresolver.h"
+#include "platform/socketerror.h"
 #include "signin/bootstrapfile.h"
 #include "signin/passworddigest.h"
 #include "signin/signinexchange.h"
@@ -469,4 +470,30 @@ TEST_F(SignInThroughSqlServerTest, ServerError) {
     EXPECT_TRUE(boxes.texts[0].contains("Сервер на обслуживании")) << boxes.texts[0].toStdString();
     EXPECT_EQ(status(), "Неверно ввели логин или пароль.");
     EXPECT_FALSE(connected());
+}
+
+namespace {
+
+class UnresolvableResolver : public platform::HostResolver {
+public:
+    std::string hostName() const override { return "ws-17"; }
+    std::vector<platform::IPv4Address> resolveIPv4(const std::string&) const override {
+        throw platform::SocketError(platform::SocketError::HostNotFound);
+    }
+};
+
+} // namespace
+
+TEST_F(SignInExchangeTest, AnAddressThatCannotBeFoundStopsTheAttemptBeforeTheStatement) {
+    UnresolvableResolver resolver;
+    m_dialog->IPWatch1.setResolver(&resolver);
+    answer({userRow()});
+    m_dialog->StatusLabel->setText("before");
+    MessageBoxCatcher boxes;
+    EXPECT_FALSE(press());
+    EXPECT_EQ(boxes.texts, QStringList({"Socket Error # 11001\r\nHost not found."}));
+    EXPECT_EQ(boxes.icons, QList<QMessageBox::Icon>({QMessageBox::Critical}));
+    EXPECT_EQ(status(), "before");
+    EXPECT_TRUE(connected()) << "left open as the bootstrap account";
+    EXPECT_TRUE(calls("Login").isEmpty());
 }
