@@ -121,6 +121,54 @@ TEST_F(SqlServerTest, AnsiTextArrivesUnchanged) {
         EXPECT_EQ(m.ADOTable1typeControl->valueAt(record), types.fieldByName("typeControl")->valueAt(record));
 }
 
+// Each value goes to the server with its own type (a NULL too, which the server refuses when it
+// is untyped) and comes back with the column's kind.
+TEST_F(SqlServerTest, ValuesRoundTripWithTheirTypes) {
+    signIn();
+    const QVariant key =
+        m.ADOCon->run("SELECT id_schedule FROM ControlSchedule ORDER BY id_schedule", {}).cell(0, 0);
+    const QDateTime morning(QDate(2027, 1, 14), QTime(9, 30));
+    const struct {
+        const char* column;
+        QVariant value;
+        FieldKind kind;
+    } cases[] = {
+        {"Audience_1", QString("Ауд-7ё"), FieldKind::WideString},
+        {"Audience_1", QVariant(QMetaType::fromType<QString>()), FieldKind::WideString},
+        {"Time_1", QString("Утро"), FieldKind::AnsiString},
+        {"Date_1", morning, FieldKind::DateTime},
+        {"Date_1", QVariant(QMetaType::fromType<QDateTime>()), FieldKind::DateTime},
+        {"id_typeControl_1", QVariant(QMetaType::fromType<int>()), FieldKind::Integer},
+        {"id_typeControl_1", 2, FieldKind::Integer},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(std::string(item.column) + " = " + item.value.toString().toStdString());
+        const QString column = QString::fromLatin1(item.column);
+        const StatementResult update = m.ADOCon->run(
+            "UPDATE ControlSchedule SET " + column + " = ? WHERE id_schedule = ?", {item.value, key});
+        EXPECT_FALSE(update.hasResultSet);
+        EXPECT_EQ(update.rowsAffected, 1);
+        const StatementResult read =
+            m.ADOCon->run("SELECT " + column + " FROM ControlSchedule WHERE id_schedule = ?", {key});
+        ASSERT_TRUE(read.hasResultSet);
+        ASSERT_EQ(read.rowCount(), 1);
+        EXPECT_EQ(read.columns[0].name, column);
+        EXPECT_EQ(read.columns[0].kind, item.kind);
+        const QVariant& cell = read.cell(0, 0);
+        EXPECT_EQ(cell.metaType(), item.value.metaType());
+        EXPECT_EQ(cell.isNull(), item.value.isNull());
+        if (!item.value.isNull()) {
+            EXPECT_EQ(cell, item.value);
+            EXPECT_EQ(stored(column, key), item.value);
+        } else {
+            EXPECT_TRUE(stored(column, key).isNull());
+        }
+    }
+    EXPECT_EQ(
+        m.ADOCon->run("UPDATE ControlSchedule SET Time_1 = ? WHERE id_schedule = ?", {"x", -1}).rowsAffected,
+        0);
+}
+
 TEST_F(SqlServerTest, PostAndRefusedStalePost) {
     signIn();
     openSchedule();
