@@ -1,6 +1,8 @@
 // The SQL Server driver end to end: FreeTDS through unixODBC against the stand-in serving the
 // demo database.
+#include "data/connectionstringparser.h"
 #include "data/dataerror.h"
+#include "data/odbc/odbcdriver.h"
 #include "data/tdm_mb.h"
 #include "support/contractdb.h"
 #include "support/tdsstandin.h"
@@ -274,6 +276,27 @@ TEST(SqlServerConnectTest, UnreachablePortFailsWithTheProvidersText) {
     EXPECT_NE(text, "(no error)");
     EXPECT_TRUE(text.contains("connect", Qt::CaseInsensitive)) << text.toStdString();
     EXPECT_FALSE(connection.isOpen());
+}
+
+// A server that takes the connection and never answers: the login gives up after its timeout
+// with the driver's text.
+TEST(SqlServerConnectTest, SilentServerTimesOutWithTheProvidersText) {
+    QProcess listener;
+    listener.start("python3", {"-c", "import socket, time\n"
+                                     "s = socket.socket()\n"
+                                     "s.bind(('127.0.0.1', 0))\n"
+                                     "s.listen(1)\n"
+                                     "print(s.getsockname()[1], flush=True)\n"
+                                     "time.sleep(60)\n"});
+    ASSERT_TRUE(listener.waitForReadyRead(10000));
+    const QString port = QString::fromLatin1(listener.readLine()).trimmed();
+    OdbcDriver driver(1);
+    const QString text =
+        ErrorText([&] { driver.open(ParseConnectionString(ServerConnectionString("127.0.0.1," + port))); });
+    listener.kill();
+    listener.waitForFinished();
+    EXPECT_EQ(text, "Timeout expired");
+    EXPECT_FALSE(driver.isOpen());
 }
 
 // The name is looked up in a network namespace of the test's own (unshare -rn), where the
