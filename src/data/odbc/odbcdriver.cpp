@@ -1,81 +1,121 @@
 #include "odbcdriver.h"
 
 #include "data/dataerror.h"
+#include "odbcapi.h"
 #include "odbcconnectionstring.h"
 
-#include <QAtomicInt>
+#include <QDateTime>
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlField>
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include <QStringList>
+#include <algorithm>
+#include <climits>
+#include <vector>
 
 namespace {
 
-// SQL type codes of the ODBC standard, as QSqlField::typeID() reports them.
-FieldKind KindOfSqlType(int type, QMetaType metaType) {
+SQLWCHAR* WideText(const QString& text) {
+    return reinterpret_cast<SQLWCHAR*>(
+        const_cast<char16_t*>(reinterpret_cast<const char16_t*>(text.utf16())));
+}
+
+QString FromWide(const SQLWCHAR* text, qsizetype length) {
+    return QString(reinterpret_cast<const QChar*>(text), length);
+}
+
+FieldKind KindOfSqlType(SQLSMALLINT type) {
     switch (type) {
-    case 1:  // SQL_CHAR
-    case 12: // SQL_VARCHAR
-    case -1: // SQL_LONGVARCHAR
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
         return FieldKind::AnsiString;
-    case -8:  // SQL_WCHAR
-    case -9:  // SQL_WVARCHAR
-    case -10: // SQL_WLONGVARCHAR
-        return FieldKind::WideString;
-    case 4:  // SQL_INTEGER
-    case 5:  // SQL_SMALLINT
-    case -6: // SQL_TINYINT
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
         return FieldKind::Integer;
-    case -5: // SQL_BIGINT
+    case SQL_BIGINT:
         return FieldKind::LargeInt;
-    case -7: // SQL_BIT
+    case SQL_BIT:
         return FieldKind::Boolean;
-    case 2: // SQL_NUMERIC
-    case 3: // SQL_DECIMAL
-    case 6: // SQL_FLOAT
-    case 7: // SQL_REAL
-    case 8: // SQL_DOUBLE
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE:
         return FieldKind::Float;
-    case 9:  // SQL_DATETIME
-    case 11: // SQL_TIMESTAMP
-    case 91: // SQL_TYPE_DATE
-    case 93: // SQL_TYPE_TIMESTAMP
+    case SQL_DATETIME:
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIMESTAMP:
         return FieldKind::DateTime;
-    case -2: // SQL_BINARY
-    case -3: // SQL_VARBINARY
-    case -4: // SQL_LONGVARBINARY
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
         return FieldKind::Bytes;
     default:
-        break;
-    }
-    switch (metaType.id()) {
-    case QMetaType::Int:
-        return FieldKind::Integer;
-    case QMetaType::LongLong:
-        return FieldKind::LargeInt;
-    case QMetaType::Double:
-        return FieldKind::Float;
-    case QMetaType::QDateTime:
-        return FieldKind::DateTime;
-    case QMetaType::QString:
+        // Unicode text, and whatever else the server has (times, GUIDs, ...) read as its text.
         return FieldKind::WideString;
-    default:
-        return FieldKind::Unknown;
     }
+}
+
+// The QVariant type a cell of the kind holds, also when it is NULL.
+QMetaType MetaTypeOf(FieldKind kind) {
+    switch (kind) {
+    case FieldKind::Integer:
+        return QMetaType::fromType<int>();
+    case FieldKind::LargeInt:
+        return QMetaType::fromType<qlonglong>();
+    case FieldKind::Float:
+        return QMetaType::fromType<double>();
+    case FieldKind::Boolean:
+        return QMetaType::fromType<bool>();
+    case FieldKind::DateTime:
+        return QMetaType::fromType<QDateTime>();
+    case FieldKind::Bytes:
+        return QMetaType::fromType<QByteArray>();
+    default:
+        return QMetaType::fromType<QString>();
+    }
+}
+
+struct Diagnostics {
+    QStringList messages;
+    bool linkLost = false; // an SQLSTATE of class 08: the connection to the server is gone
+};
+
+Diagnostics ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
+    Diagnostics diagnostics;
+    std::vector<SQLWCHAR> message(1024);
+    for (SQLSMALLINT record = 1; record < SHRT_MAX; ++record) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        const auto read = [&] {
+            return SQLGetDiagRecW(handleType, handle, record, state, &native, message.data(),
+                                  static_cast<SQLSMALLINT>(message.size()), &length);
+        };
+        SQLRETURN rc = read();
+        if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size()) &&
+            length < SHRT_MAX) {
+            message.resize(static_cast<size_t>(length) + 1);
+            rc = read();
+        }
+        if (!SQL_SUCCEEDED(rc))
+            break;
+        const qsizetype size = std::clamp<qsizetype>(length, 0, static_cast<qsizetype>(message.size()) - 1);
+        diagnostics.messages.append(FromWide(message.data(), size));
+        if (state[0] == '0' && state[1] == '8')
+            diagnostics.linkLost = true;
+    }
+    return diagnostics;
 }
 
 // The server's or driver's messages without the bracketed vendor tags that ODBC puts before each
 // ("[FreeTDS][SQL Server]Login failed ..." reads "Login failed ..."), and without the driver's
 // generic opening failure when a more telling message follows it.
-QString ProviderText(const QSqlError& error) {
-    QString text = error.databaseText().trimmed();
-    if (text.isEmpty())
-        text = error.driverText().trimmed();
+QString ProviderText(const QStringList& records) {
     static const QRegularExpression tags(QStringLiteral("(\\[[^\\]]*\\])+"));
     QStringList messages;
-    for (const QString& piece : text.split(tags, Qt::SkipEmptyParts))
+    for (const QString& piece : records.join(' ').split(tags, Qt::SkipEmptyParts))
         if (!piece.trimmed().isEmpty())
             messages.append(piece.trimmed());
     if (messages.size() > 1)
@@ -83,9 +123,267 @@ QString ProviderText(const QSqlError& error) {
     return messages.join(' ');
 }
 
-QAtomicInt g_connectionCounter;
+// A parameter's value in the form bound to the statement; lives until the statement has run.
+struct BoundValue {
+    qint64 integer = 0;
+    double number = 0;
+    unsigned char bit = 0;
+    SQL_TIMESTAMP_STRUCT stamp = {};
+    QString text;
+    QByteArray bytes;
+    SQLLEN indicator = 0;
+};
+
+// Binds the value with its own type; a null binds SQL NULL of that type, so the server never
+// sees an untyped (binary) NULL it would refuse to assign to a date or text column.
+SQLRETURN BindValue(SQLHSTMT statement, SQLUSMALLINT number, const QVariant& value, BoundValue& slot) {
+    bool null = !value.isValid() || value.isNull();
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLSMALLINT sqlType = SQL_WVARCHAR;
+    SQLULEN columnSize = 1;
+    SQLSMALLINT digits = 0;
+    SQLPOINTER data = nullptr;
+    SQLLEN capacity = 0;
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+        slot.bit = !null && value.toBool() ? 1 : 0;
+        cType = SQL_C_BIT;
+        sqlType = SQL_BIT;
+        data = &slot.bit;
+        capacity = sizeof slot.bit;
+        break;
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        slot.integer = null ? 0 : value.toLongLong();
+        cType = SQL_C_SBIGINT;
+        sqlType = SQL_INTEGER;
+        columnSize = 10;
+        data = &slot.integer;
+        capacity = sizeof slot.integer;
+        break;
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        slot.integer = null ? 0 : value.toLongLong();
+        cType = SQL_C_SBIGINT;
+        sqlType = SQL_BIGINT;
+        columnSize = 19;
+        data = &slot.integer;
+        capacity = sizeof slot.integer;
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        slot.number = null ? 0 : value.toDouble();
+        cType = SQL_C_DOUBLE;
+        sqlType = SQL_DOUBLE;
+        columnSize = 15;
+        data = &slot.number;
+        capacity = sizeof slot.number;
+        break;
+    case QMetaType::QDateTime:
+    case QMetaType::QDate: {
+        const QDateTime moment = null ? QDateTime() : value.toDateTime();
+        null = null || !moment.isValid();
+        if (!null) {
+            const QDate date = moment.date();
+            const QTime time = moment.time();
+            slot.stamp.year = static_cast<SQLSMALLINT>(date.year());
+            slot.stamp.month = static_cast<SQLUSMALLINT>(date.month());
+            slot.stamp.day = static_cast<SQLUSMALLINT>(date.day());
+            slot.stamp.hour = static_cast<SQLUSMALLINT>(time.hour());
+            slot.stamp.minute = static_cast<SQLUSMALLINT>(time.minute());
+            slot.stamp.second = static_cast<SQLUSMALLINT>(time.second());
+            slot.stamp.fraction = static_cast<SQLUINTEGER>(time.msec()) * 1000000u;
+        }
+        // The server's datetime: yyyy-mm-dd hh:mm:ss.fff
+        cType = SQL_C_TYPE_TIMESTAMP;
+        sqlType = SQL_TYPE_TIMESTAMP;
+        columnSize = 23;
+        digits = 3;
+        data = &slot.stamp;
+        capacity = sizeof slot.stamp;
+        break;
+    }
+    case QMetaType::QByteArray:
+        if (!null)
+            slot.bytes = value.toByteArray();
+        cType = SQL_C_BINARY;
+        sqlType = slot.bytes.size() > 8000 ? SQL_LONGVARBINARY : SQL_VARBINARY;
+        columnSize = static_cast<SQLULEN>(std::max<qsizetype>(1, slot.bytes.size()));
+        data = slot.bytes.data();
+        capacity = static_cast<SQLLEN>(slot.bytes.size());
+        break;
+    default:
+        if (!null)
+            slot.text = value.toString();
+        cType = SQL_C_WCHAR;
+        sqlType = slot.text.size() > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+        columnSize = static_cast<SQLULEN>(std::max<qsizetype>(1, slot.text.size()));
+        data = WideText(slot.text);
+        capacity = static_cast<SQLLEN>(slot.text.size() * sizeof(SQLWCHAR));
+        break;
+    }
+    slot.indicator = null ? SQL_NULL_DATA : capacity;
+    return SQLBindParameter(statement, number, SQL_PARAM_INPUT, cType, sqlType, columnSize, digits, data,
+                            capacity, &slot.indicator);
+}
+
+// Whether SQLGetData left part of the value for the next call: the indicator holds what was
+// available before this call, which did not fit with room for the terminator (reserve bytes).
+bool Truncated(SQLRETURN rc, SQLLEN indicator, SQLLEN capacity, SQLLEN reserve) {
+    return rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > capacity - reserve);
+}
+
+// A text cell as UTF-16, in as many pieces as the buffer needs; the ODBC driver converts 8-bit
+// columns from the server's code page, whole characters in every piece.
+SQLRETURN ReadText(SQLHSTMT statement, SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer, QVariant& cell) {
+    const SQLLEN capacity = static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR));
+    const auto piece = [&](SQLRETURN rc, SQLLEN indicator) -> qsizetype {
+        if (Truncated(rc, indicator, capacity, sizeof(SQLWCHAR)))
+            return static_cast<qsizetype>(buffer.size()) - 1;
+        if (indicator == SQL_NO_TOTAL)
+            return std::find(buffer.begin(), buffer.end() - 1, SQLWCHAR(0)) - buffer.begin();
+        return static_cast<qsizetype>(indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR)));
+    };
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer.data(), capacity, &indicator);
+    if (rc == SQL_NO_DATA) {
+        cell = QStringLiteral("");
+        return SQL_SUCCESS;
+    }
+    if (!SQL_SUCCEEDED(rc))
+        return rc;
+    if (indicator == SQL_NULL_DATA) {
+        cell = QVariant(QMetaType::fromType<QString>());
+        return rc;
+    }
+    if (!Truncated(rc, indicator, capacity, sizeof(SQLWCHAR))) {
+        cell = QString(FromWide(buffer.data(), piece(rc, indicator)));
+        return rc;
+    }
+    QString text;
+    if (indicator != SQL_NO_TOTAL)
+        text.reserve(static_cast<qsizetype>(indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR))));
+    for (;;) {
+        text.append(reinterpret_cast<const QChar*>(buffer.data()), piece(rc, indicator));
+        if (!Truncated(rc, indicator, capacity, sizeof(SQLWCHAR)))
+            break;
+        rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer.data(), capacity, &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            return rc;
+    }
+    cell = text;
+    return SQL_SUCCESS;
+}
+
+SQLRETURN ReadBytes(SQLHSTMT statement, SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer, QVariant& cell) {
+    const SQLLEN capacity = static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR));
+    const char* data = reinterpret_cast<const char*>(buffer.data());
+    QByteArray bytes;
+    for (bool first = true;; first = false) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(statement, column, SQL_C_BINARY, buffer.data(), capacity, &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            return rc;
+        if (indicator == SQL_NULL_DATA) {
+            cell = QVariant(QMetaType::fromType<QByteArray>());
+            return rc;
+        }
+        const bool truncated = Truncated(rc, indicator, capacity, 0);
+        if (first && truncated && indicator != SQL_NO_TOTAL)
+            bytes.reserve(static_cast<qsizetype>(indicator));
+        bytes.append(data, static_cast<qsizetype>(truncated ? capacity : indicator));
+        if (!truncated)
+            break;
+    }
+    cell = bytes;
+    return SQL_SUCCESS;
+}
+
+// One cell of the current row as a QVariant of its column's kind, a typed null for NULL.
+SQLRETURN ReadCell(SQLHSTMT statement, SQLUSMALLINT column, FieldKind kind, std::vector<SQLWCHAR>& buffer,
+                   QVariant& cell) {
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQL_SUCCESS;
+    switch (kind) {
+    case FieldKind::Integer:
+    case FieldKind::LargeInt: {
+        qint64 number = 0;
+        rc = SQLGetData(statement, column, SQL_C_SBIGINT, &number, sizeof number, &indicator);
+        if (kind == FieldKind::Integer)
+            cell = QVariant(static_cast<int>(number));
+        else
+            cell = QVariant(static_cast<qlonglong>(number));
+        break;
+    }
+    case FieldKind::Float: {
+        double number = 0;
+        rc = SQLGetData(statement, column, SQL_C_DOUBLE, &number, sizeof number, &indicator);
+        cell = QVariant(number);
+        break;
+    }
+    case FieldKind::Boolean: {
+        unsigned char bit = 0;
+        rc = SQLGetData(statement, column, SQL_C_BIT, &bit, sizeof bit, &indicator);
+        cell = QVariant(bit != 0);
+        break;
+    }
+    case FieldKind::DateTime: {
+        SQL_TIMESTAMP_STRUCT stamp = {};
+        rc = SQLGetData(statement, column, SQL_C_TYPE_TIMESTAMP, &stamp, sizeof stamp, &indicator);
+        cell = QVariant(QDateTime(
+            QDate(stamp.year, stamp.month, stamp.day),
+            QTime(stamp.hour, stamp.minute, stamp.second, static_cast<int>(stamp.fraction / 1000000u))));
+        break;
+    }
+    case FieldKind::Bytes:
+        return ReadBytes(statement, column, buffer, cell);
+    default:
+        return ReadText(statement, column, buffer, cell);
+    }
+    if (SQL_SUCCEEDED(rc) && indicator == SQL_NULL_DATA)
+        cell = QVariant(MetaTypeOf(kind));
+    return rc;
+}
+
+// The width of a column's text, in characters; 0 when unknown or unbounded.
+int TextSize(SQLULEN size) {
+    return size > static_cast<SQLULEN>(INT_MAX) ? 0 : static_cast<int>(size);
+}
 
 } // namespace
+
+// A statement handle, freed when the statement is done.
+class OdbcDriver::Statement {
+public:
+    explicit Statement(SQLHDBC connection) {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &m_handle)))
+            m_handle = nullptr;
+    }
+    ~Statement() { release(); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    SQLHSTMT handle() const { return m_handle; }
+    void release() {
+        if (m_handle)
+            SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
+        m_handle = nullptr;
+    }
+
+private:
+    SQLHSTMT m_handle = nullptr;
+};
 
 OdbcDriver::OdbcDriver(int loginTimeout) : m_loginTimeout(loginTimeout) {}
 
@@ -95,83 +393,155 @@ OdbcDriver::~OdbcDriver() {
 
 void OdbcDriver::open(const ConnectionPairs& settings) {
     close();
-    const QString name = QStringLiteral("zor-odbc-%1").arg(g_connectionCounter.fetchAndAddRelaxed(1));
-    QString failure;
-    {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-        if (!database.isValid()) {
-            failure = QStringLiteral("The ODBC driver of Qt is not installed");
-        } else {
-            database.setDatabaseName(BuildOdbcConnectionString(settings));
-            database.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(m_loginTimeout));
-            if (database.open()) {
-                m_connectionName = name;
-                return;
-            }
-            failure = ProviderText(database.lastError());
-            if (failure.isEmpty())
-                failure = QStringLiteral("Cannot connect to the server");
-        }
+    SQLHENV environment = nullptr;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
+        throw DataError(QStringLiteral("The ODBC driver manager cannot be used"));
+    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLHDBC connection = nullptr;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment, &connection))) {
+        const QString failure = ProviderText(ReadDiagnostics(SQL_HANDLE_ENV, environment).messages);
+        SQLFreeHandle(SQL_HANDLE_ENV, environment);
+        throw DataError(failure.isEmpty() ? QStringLiteral("The ODBC driver manager cannot be used")
+                                          : failure);
     }
-    QSqlDatabase::removeDatabase(name);
-    throw DataError(failure);
+    SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, m_loginTimeout))),
+                       SQL_IS_UINTEGER);
+    const QString text = BuildOdbcConnectionString(settings);
+    const SQLRETURN rc =
+        SQLDriverConnectW(connection, nullptr, WideText(text), static_cast<SQLSMALLINT>(text.size()), nullptr,
+                          0, nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        QString failure = ProviderText(ReadDiagnostics(SQL_HANDLE_DBC, connection).messages);
+        SQLFreeHandle(SQL_HANDLE_DBC, connection);
+        SQLFreeHandle(SQL_HANDLE_ENV, environment);
+        throw DataError(failure.isEmpty() ? QStringLiteral("Cannot connect to the server") : failure);
+    }
+    m_environment = environment;
+    m_connection = connection;
 }
 
 void OdbcDriver::close() {
-    if (m_connectionName.isEmpty())
-        return;
-    {
-        QSqlDatabase database = QSqlDatabase::database(m_connectionName, false);
-        database.close();
+    if (m_connection) {
+        SQLDisconnect(m_connection);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_connection);
+        m_connection = nullptr;
     }
-    QSqlDatabase::removeDatabase(m_connectionName);
-    m_connectionName.clear();
+    if (m_environment) {
+        SQLFreeHandle(SQL_HANDLE_ENV, m_environment);
+        m_environment = nullptr;
+    }
 }
 
 bool OdbcDriver::isOpen() const {
-    return !m_connectionName.isEmpty() && QSqlDatabase::database(m_connectionName, false).isOpen();
+    return m_connection != nullptr;
+}
+
+bool OdbcDriver::connectionDead() const {
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return m_connection &&
+           SQL_SUCCEEDED(
+               SQLGetConnectAttrW(m_connection, SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
+           dead == SQL_CD_TRUE;
+}
+
+void OdbcDriver::fail(Statement& statement) {
+    const Diagnostics diagnostics = statement.handle() ? ReadDiagnostics(SQL_HANDLE_STMT, statement.handle())
+                                                       : ReadDiagnostics(SQL_HANDLE_DBC, m_connection);
+    statement.release();
+    if (diagnostics.linkLost || connectionDead())
+        close();
+    const QString text = ProviderText(diagnostics.messages);
+    throw DataError(text.isEmpty() ? QStringLiteral("The statement failed without a message") : text);
 }
 
 StatementResult OdbcDriver::execute(const QString& statement, const QList<QVariant>& values) {
     if (!isOpen())
         throw DataError(QStringLiteral("Operation is not allowed when the connection is closed"));
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    // Forward only: the whole result is copied to the client, so no server cursor is asked for.
-    query.setForwardOnly(true);
-    bool done = false;
-    if (values.isEmpty()) {
-        done = query.exec(statement);
-    } else {
-        done = query.prepare(statement);
-        if (done) {
-            for (const QVariant& value : values)
-                query.addBindValue(value);
-            done = query.exec();
+    Statement handle(m_connection);
+    if (!handle.handle())
+        fail(handle);
+    const SQLHSTMT hstmt = handle.handle();
+    // Forward only and read only: the whole result is copied to the client, so no server cursor.
+    if (!SQL_SUCCEEDED(SQLSetStmtAttrW(hstmt, SQL_ATTR_CURSOR_TYPE,
+                                       reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY),
+                                       SQL_IS_UINTEGER)) ||
+        !SQL_SUCCEEDED(SQLSetStmtAttrW(hstmt, SQL_ATTR_CONCURRENCY,
+                                       reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), SQL_IS_UINTEGER)))
+        fail(handle);
+    std::vector<BoundValue> bound(static_cast<size_t>(values.size()));
+    for (qsizetype i = 0; i < values.size(); ++i)
+        if (!SQL_SUCCEEDED(BindValue(hstmt, static_cast<SQLUSMALLINT>(i + 1), values[i], bound[i])))
+            fail(handle);
+    SQLRETURN rc = SQLExecDirectW(hstmt, WideText(statement), static_cast<SQLINTEGER>(statement.size()));
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+        fail(handle);
+
+    StatementResult result;
+    SQLLEN count = -1;
+    if (SQL_SUCCEEDED(SQLRowCount(hstmt, &count)))
+        result.rowsAffected = count;
+    // A procedure may report counts of its own statements before the rows it returns.
+    SQLSMALLINT columnCount = 0;
+    for (;;) {
+        if (!SQL_SUCCEEDED(SQLNumResultCols(hstmt, &columnCount)))
+            fail(handle);
+        if (columnCount > 0)
+            break;
+        rc = SQLMoreResults(hstmt);
+        if (rc == SQL_NO_DATA)
+            return result;
+        if (!SQL_SUCCEEDED(rc))
+            fail(handle);
+    }
+
+    result.hasResultSet = true;
+    result.columns.reserve(columnCount);
+    std::vector<FieldKind> kinds;
+    kinds.reserve(static_cast<size_t>(columnCount));
+    std::vector<SQLWCHAR> name(128);
+    SQLULEN widest = 0;
+    for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(columnCount); ++column) {
+        SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        const auto describe = [&] {
+            return SQLDescribeColW(hstmt, column, name.data(), static_cast<SQLSMALLINT>(name.size()),
+                                   &nameLength, &type, &size, &digits, &nullable);
+        };
+        rc = describe();
+        if (SQL_SUCCEEDED(rc) && nameLength >= static_cast<SQLSMALLINT>(name.size())) {
+            name.resize(static_cast<size_t>(nameLength) + 1);
+            rc = describe();
+        }
+        if (!SQL_SUCCEEDED(rc))
+            fail(handle);
+        const FieldKind kind = KindOfSqlType(type);
+        const bool text = kind == FieldKind::AnsiString || kind == FieldKind::WideString;
+        result.columns.append(
+            {FromWide(name.data(),
+                      std::clamp<qsizetype>(nameLength, 0, static_cast<qsizetype>(name.size()) - 1)),
+             kind, text ? TextSize(size) : 0});
+        kinds.push_back(kind);
+        if (text || kind == FieldKind::Bytes)
+            widest = std::max(widest, size);
+    }
+    // One buffer for every text and binary cell: a whole value of the usual widths in one call,
+    // longer ones in pieces.
+    std::vector<SQLWCHAR> buffer(std::clamp<SQLULEN>(widest + 1, 256, 16384));
+    while ((rc = SQLFetch(hstmt)) != SQL_NO_DATA) {
+        if (!SQL_SUCCEEDED(rc))
+            fail(handle);
+        for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(columnCount); ++column) {
+            QVariant cell;
+            if (!SQL_SUCCEEDED(ReadCell(hstmt, column, kinds[column - 1], buffer, cell)))
+                fail(handle);
+            result.cells.append(std::move(cell));
         }
     }
-    if (!done)
-        throw DataError(ProviderText(query.lastError()));
-    StatementResult result;
-    result.rowsAffected = query.numRowsAffected();
-    // A procedure may report counts of its own statements before the rows it returns.
-    while (!query.isSelect() && query.nextResult()) {
-    }
-    if (!query.isSelect())
-        return result;
-    result.hasResultSet = true;
-    const QSqlRecord record = query.record();
-    const int count = record.count();
-    result.columns.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        const QSqlField field = record.field(i);
-        const FieldKind kind = KindOfSqlType(field.typeID(), field.metaType());
-        const bool text = kind == FieldKind::AnsiString || kind == FieldKind::WideString;
-        result.columns.append({field.name(), kind, text ? std::max(0, field.length()) : 0});
-    }
-    while (query.next())
-        for (int i = 0; i < count; ++i)
-            result.cells.append(query.value(i));
-    if (query.lastError().isValid())
-        throw DataError(ProviderText(query.lastError()));
+    // Later results are read to their end, so the connection is free for the next statement and a
+    // failure among them is not passed over.
+    while ((rc = SQLMoreResults(hstmt)) != SQL_NO_DATA)
+        if (!SQL_SUCCEEDED(rc))
+            fail(handle);
     return result;
 }
