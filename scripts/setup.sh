@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
     libsqlite3-dev unixodbc-dev tdsodbc freetds-bin
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth python3

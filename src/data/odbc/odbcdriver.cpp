@@ -57,26 +57,6 @@ FieldKind KindOfSqlType(SQLSMALLINT type) {
     }
 }
 
-// The QVariant type a cell of the kind holds, also when it is NULL.
-QMetaType MetaTypeOf(FieldKind kind) {
-    switch (kind) {
-    case FieldKind::Integer:
-        return QMetaType::fromType<int>();
-    case FieldKind::LargeInt:
-        return QMetaType::fromType<qlonglong>();
-    case FieldKind::Float:
-        return QMetaType::fromType<double>();
-    case FieldKind::Boolean:
-        return QMetaType::fromType<bool>();
-    case FieldKind::DateTime:
-        return QMetaType::fromType<QDateTime>();
-    case FieldKind::Bytes:
-        return QMetaType::fromType<QByteArray>();
-    default:
-        return QMetaType::fromType<QString>();
-    }
-}
-
 struct Diagnostics {
     QStringList messages;
     bool linkLost = false; // an SQLSTATE of class 08: the connection to the server is gone
