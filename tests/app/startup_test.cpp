@@ -23,7 +23,9 @@ namespace {
 class FixedResolver : public platform::HostResolver {
 public:
     std::string hostName() const override { return "ws-17"; }
-    std::vector<platform::IPv4Address> resolveIPv4(const std::string&) const override { return {{10, 1, 2, 3}}; }
+    std::vector<platform::IPv4Address> resolveIPv4(const std::string&) const override {
+        return {{10, 1, 2, 3}};
+    }
 };
 
 class StartUpTest : public ::testing::Test {
@@ -34,7 +36,8 @@ protected:
         m_database = testsupport::BuildContractDb(data, true, "startup.db");
         QFile file(data + "/ZOR");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(EncodeFirstConnectInfo({"zor_boot", "boot", "startup.db", "embedded"}, [] { return '\0'; }));
+        file.write(
+            EncodeFirstConnectInfo({"zor_boot", "boot", "startup.db", "embedded"}, [] { return '\0'; }));
         file.close();
         m_dataModule = std::make_unique<TDM_MB>();
         DM_MB = m_dataModule.get();
