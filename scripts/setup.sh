@@ -7,6 +7,7 @@ packages=(
     libsqlite3-dev unixodbc-dev tdsodbc freetds-bin
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth python3
+    fonts-dejavu-core fonts-liberation
 )
 missing=()
 for package in "${packages[@]}"; do
