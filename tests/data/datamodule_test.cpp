@@ -6,8 +6,10 @@
 #include "platform/silentabort.h"
 #include "support/contractdb.h"
 
+#include "support/errortext.h"
 #include <QDateTime>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include "qstringprinter.h"
@@ -38,15 +40,6 @@ QString EmbeddedConnectionString(const QString& file, const QString& user = "zor
                                  const QString& password = "Zor27demo") {
     return "Provider=SQLOLEDB.1;Password=" + password + ";Persist Security Info=True;User ID=" + user +
            ";Initial Catalog=\"" + file + "\";Data Source=embedded";
-}
-
-QString ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DataError& error) {
-        return error.text();
-    }
-    return "(no error)";
 }
 
 class DataModuleTest : public ::testing::Test {

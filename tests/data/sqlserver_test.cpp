@@ -7,12 +7,14 @@
 #include "support/contractdb.h"
 #include "support/tdsstandin.h"
 
+#include "support/errortext.h"
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include "qstringprinter.h"
@@ -25,15 +27,6 @@ QString ServerConnectionString(const QString& dataSource, const QString& user = 
            ";Initial Catalog=demo;Data Source=" + dataSource +
            ";Use Procedure for Prepare=1;Auto Translate=True;Packet Size=4096;Use Encryption for Data=False;"
            "Tag with column collation when possible=False";
-}
-
-QString ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DataError& error) {
-        return error.text();
-    }
-    return "(no error)";
 }
 
 class SqlServerTest : public ::testing::Test {
