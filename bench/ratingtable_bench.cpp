@@ -2,7 +2,7 @@
 // SELECT through SQLite's C API and copies each value into a vector. Reports the ratio of the two
 // (goal: at most 1.5) and the peak memory per row while opening.
 #include "data/embedded/databasebuilder.h"
-#include "data/tdm_mb.h"
+#include "datamodule/tdm_mb.h"
 
 #include <QCoreApplication>
 #include <QFile>

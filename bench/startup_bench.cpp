@@ -2,7 +2,7 @@
 // shows an empty dialog of the same size (goal: at most 1.5 times as long). Each run is a fresh
 // process: this program started again in one of its two child modes.
 #include "app/application.h"
-#include "data/tdm_mb.h"
+#include "datamodule/tdm_mb.h"
 #include "signin/widgets/tform8.h"
 
 #include <QDialog>

@@ -63,6 +63,49 @@ void Application::showPlainMessage(const QString& text) {
     box.exec();
 }
 
+int Application::messageBox(const QString& text, const QString& caption, int flags) {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (flags & 0xF0) {
+    case IconError:
+        icon = QMessageBox::Critical;
+        break;
+    case IconQuestion:
+        icon = QMessageBox::Question;
+        break;
+    case IconInformation:
+        icon = QMessageBox::Information;
+        break;
+    default:
+        break;
+    }
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    switch (flags & 0x0F) {
+    case YesNoCancel:
+        buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        break;
+    case YesNo:
+        buttons = QMessageBox::Yes | QMessageBox::No;
+        break;
+    default:
+        break;
+    }
+    QMessageBox box(icon, caption, text, buttons);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return AnswerYes;
+    case QMessageBox::No:
+        return AnswerNo;
+    case QMessageBox::Cancel:
+        return AnswerCancel;
+    default:
+        return (flags & 0x0F) == YesNoCancel ? AnswerCancel : AnswerOk;
+    }
+}
+
+void Application::processPendingEvents() {
+    processEvents();
+}
+
 void Application::requestTermination() {
     m_terminationRequested = true;
     QMetaObject::invokeMethod(this, &Application::endModalOrMainLoop, Qt::QueuedConnection);

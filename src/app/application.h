@@ -1,5 +1,7 @@
 #pragma once
 
+#include "context/usershell.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <QString>
@@ -9,7 +11,7 @@ class QWidget;
 
 // The application object: the title, the default error handling of event handlers, the plain
 // message box and termination requests that go through the message loop.
-class Application : public QApplication {
+class Application : public QApplication, public UserShell {
     Q_OBJECT
 public:
     static inline const QString DefaultTitle = QStringLiteral("ZOR 27 График проведения контроля");
@@ -18,27 +20,25 @@ public:
 
     static Application* instance();
 
-    QString title() const { return m_title; }
+    QString title() const override { return m_title; }
     void setTitle(const QString& title);
 
     // Catches what escapes an event handler: the handler stops, the program goes on.
     bool notify(QObject* receiver, QEvent* event) override;
 
     // The default error message box (or nothing for the silent cancellation).
-    void showException(const std::exception& error);
+    void showException(const std::exception& error) override;
+    int messageBox(const QString& text, const QString& caption, int flags) override;
+    void processPendingEvents() override;
     // The error text with a full stop appended when its last character's code is above that of '.'.
     static QString errorMessageText(const QString& text);
-public slots:
-    // Title as caption, the text unchanged, OK, no icon. (Windows reach it through the meta-object
-    // system, as they sit in libraries that cannot include this one.)
-    void showPlainMessage(const QString& text);
+    // Title as caption, the text unchanged, OK, no icon.
+    Q_INVOKABLE void showPlainMessage(const QString& text) override;
 
     // Queues a quit request: it ends a running modal dialog with result 2, or the main loop; a
     // request pending when the main loop starts ends it at once.
-    void requestTermination();
-
-public:
-    bool terminationRequested() const { return m_terminationRequested; }
+    Q_INVOKABLE void requestTermination() override;
+    bool terminationRequested() const override { return m_terminationRequested; }
 
     // Runs the main message loop, showing the main window as it starts (unless termination has
     // already been requested); returns the loop's exit code.

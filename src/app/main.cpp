@@ -1,5 +1,5 @@
 #include "application.h"
-#include "data/tdm_mb.h"
+#include "datamodule/tdm_mb.h"
 #include "schedule/tform1.h"
 
 #include <memory>

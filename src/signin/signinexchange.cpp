@@ -4,7 +4,7 @@
 #include "connectionstring.h"
 #include "data/connection.h"
 #include "data/query.h"
-#include "data/tdm_mb.h"
+#include "datamodule/tdm_mb.h"
 #include "getuserstatement.h"
 #include "passworddigest.h"
 #include "signinview.h"

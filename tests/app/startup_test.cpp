@@ -2,7 +2,7 @@
 // sign-in dialog modally against the demo database beside this test program.
 #include "app/application.h"
 #include "data/connection.h"
-#include "data/tdm_mb.h"
+#include "datamodule/tdm_mb.h"
 #include "platform/executablepath.h"
 #include "platform/hostresolver.h"
 #include "schedule/tform1.h"

@@ -2,7 +2,7 @@
 // files in a temporary folder.
 #include "data/dataerror.h"
 #include "data/driverfactory.h"
-#include "data/tdm_mb.h"
+#include "datamodule/tdm_mb.h"
 #include "platform/silentabort.h"
 #include "support/contractdb.h"
 

@@ -3,7 +3,7 @@
 #include "data/connectionstringparser.h"
 #include "data/dataerror.h"
 #include "data/odbc/odbcdriver.h"
-#include "data/tdm_mb.h"
+#include "datamodule/tdm_mb.h"
 #include "support/contractdb.h"
 #include "support/tdsstandin.h"
 

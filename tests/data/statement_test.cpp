@@ -5,7 +5,7 @@
 #include "data/parametermarkers.h"
 #include "data/query.h"
 #include "data/rowupdate.h"
-#include "data/tdm_mb.h"
+#include "datamodule/tdm_mb.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>

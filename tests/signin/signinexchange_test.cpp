@@ -3,7 +3,7 @@
 // the program looks for them, so these tests run one at a time.
 #include "data/connection.h"
 #include "data/query.h"
-#include "data/tdm_mb.h"
+#include "datamodule/tdm_mb.h"
 #include "platform/executablepath.h"
 #include "platform/hostresolver.h"
 #include "platform/socketerror.h"

@@ -2,7 +2,7 @@
 
 #include "centredlabel.h"
 #include "data/query.h"
-#include "data/tdm_mb.h"
+#include "datamodule/tdm_mb.h"
 #include "picturebox.h"
 #include "platform/executablepath.h"
 #include "signin/signinexchange.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "connection.h"
-#include "datasource.h"
-#include "field.h"
-#include "query.h"
-#include "table.h"
+#include "data/connection.h"
+#include "data/datasource.h"
+#include "data/field.h"
+#include "data/query.h"
+#include "data/table.h"
 
 #include <functional>
 #include <memory>
