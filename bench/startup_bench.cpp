@@ -2,7 +2,10 @@
 // shows an empty dialog of the same size (goal: at most 1.5 times as long). Each run is a fresh
 // process: this program started again in one of its two child modes.
 #include "app/application.h"
+#include "context/installation.h"
+#include "context/programcontext.h"
 #include "datamodule/tdm_mb.h"
+#include "platform/hostresolver.h"
 #include "signin/widgets/tform8.h"
 
 #include <QDialog>
@@ -35,9 +38,12 @@ const char* const EmptyMode = "--child-empty";
 [[noreturn]] void runChild(int argc, char** argv, const char* mode) {
     if (std::strcmp(mode, SignInMode) == 0) {
         Application app(argc, argv);
+        const Installation installation = Installation::OfRunningProgram();
+        const platform::SystemHostResolver resolver;
         TDM_MB dataModule;
         DM_MB = &dataModule;
-        TForm8 dialog;
+        const ProgramContext context{installation, app, dataModule, resolver};
+        TForm8 dialog(context);
         showAndExit(dialog);
     }
     QApplication app(argc, argv);

@@ -7,7 +7,10 @@
 
 #include <stdexcept>
 
-Connection::Connection(const QString& name) : m_name(name), m_factory(CreateDriver) {}
+Connection::Connection(const QString& name)
+    : m_name(name), m_factory([this](const ConnectionPairs& settings) {
+          return CreateDriver(settings, m_databaseFolder);
+      }) {}
 
 Connection::~Connection() {
     for (DataSet* dataSet : m_dataSets)

@@ -37,6 +37,9 @@ public:
     // Runs a statement with positional values, for the datasets. Raises DataError.
     StatementResult run(const QString& statement, const QList<QVariant>& values);
 
+    // The folder in which the embedded engine finds a database given by a plain name.
+    void setDatabaseFolder(const QString& folder) { m_databaseFolder = folder; }
+
     // Replaces the engine choice (CreateDriver by default).
     void setDriverFactory(DriverFactory factory) { m_factory = std::move(factory); }
 
@@ -48,6 +51,7 @@ private:
 
     QString m_name;
     QString m_connectionString;
+    QString m_databaseFolder;
     DriverFactory m_factory;
     std::unique_ptr<Driver> m_driver;
     QList<DataSet*> m_dataSets;

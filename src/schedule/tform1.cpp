@@ -1,17 +1,17 @@
 #include "tform1.h"
 
+#include "context/programcontext.h"
+#include "context/usershell.h"
 #include "signin/widgets/tform8.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <memory>
 
 TForm1* Form1 = nullptr;
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(const ProgramContext& context, QWidget* parent) : QMainWindow(parent), m_context(context) {
     Form1 = this;
     setObjectName("Form1");
-    setWindowTitle(QString::fromUtf8("ZOR 27 График проведения контроля"));
+    setWindowTitle(m_context.shell.title());
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setPointSize(8);
     setFont(windowFont);
@@ -28,8 +28,8 @@ void TForm1::FormCreate() {
         }
     };
     // The application owns the dialog: it is a top-level window without a parent.
-    const std::unique_ptr<TForm8, FreeDialog> dialog(new TForm8(nullptr));
+    const std::unique_ptr<TForm8, FreeDialog> dialog(new TForm8(m_context, nullptr));
     Form8 = dialog.get();
     if (dialog->exec() == 2)
-        QMetaObject::invokeMethod(QCoreApplication::instance(), "requestTermination");
+        m_context.shell.requestTermination();
 }

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+struct ProgramContext;
+
 // The main window. Its creation handler runs the sign-in dialog before the window is ever shown.
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -9,11 +11,14 @@ public:
     static constexpr int ClientWidth = 870;
     static constexpr int ClientHeight = 367;
 
-    explicit TForm1(QWidget* parent = nullptr);
+    explicit TForm1(const ProgramContext& context, QWidget* parent = nullptr);
 
     // Runs the sign-in dialog modally; a run that ends with 2 requests termination. The dialog is
     // freed and Form8 emptied whatever the result.
     void FormCreate();
+
+private:
+    const ProgramContext& m_context;
 };
 
 // The main window; set as soon as its memory exists, before its creation handler runs.

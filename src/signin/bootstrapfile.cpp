@@ -1,7 +1,6 @@
 #include "bootstrapfile.h"
 
 #include "ansicodec.h"
-#include "platform/executablepath.h"
 #include "platform/ioerror.h"
 #include "platform/systemfile.h"
 
@@ -58,16 +57,6 @@ QString ShiftDecode(const QString& text) {
 
 QByteArray ShiftEncode(const QByteArray& bytes) {
     return shifted(bytes, -1);
-}
-
-QString FirstConnectFilePath() {
-    const QString separator = QString::fromLatin1(platform::PathSeparator());
-    return QFile::decodeName(QByteArray::fromStdString(platform::ExecutableDir())) + separator + "Data" +
-           separator + "ZOR";
-}
-
-TFirstConnectInfo ReadFirstConnectInfo() {
-    return ReadFirstConnectInfo(FirstConnectFilePath());
 }
 
 TFirstConnectInfo ReadFirstConnectInfo(const QString& path) {

@@ -20,12 +20,8 @@ QString ShiftDecode(const QString& text);
 // Subtracts one, modulo 256, from every byte: the stored form.
 QByteArray ShiftEncode(const QByteArray& bytes);
 
-// <executable's folder>/Data/ZOR with the system's separators.
-QString FirstConnectFilePath();
-
-// Reads and decodes the bootstrap file beside the executable. Raises platform::IoError
-// ("File not found", "Read beyond end of file", ...) when it cannot.
-TFirstConnectInfo ReadFirstConnectInfo();
+// Reads and decodes a bootstrap file. Raises platform::IoError ("File not found", "Read beyond end
+// of file", ...) when it cannot.
 TFirstConnectInfo ReadFirstConnectInfo(const QString& path);
 
 // Decodes the first 84 bytes of a bootstrap file; lengths above 20 are taken as 20.

@@ -2,6 +2,9 @@
 
 #include "bootstrapfile.h"
 #include "connectionstring.h"
+#include "context/installation.h"
+#include "context/programcontext.h"
+#include "context/usershell.h"
 #include "data/connection.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
@@ -39,19 +42,43 @@ QString WrongLoginMessage() {
     return QString::fromUtf8("Неверно ввели логин или пароль.");
 }
 
-void OpenYearList() {
-    DM_MB->ADOQ_A_Year->open();
-    DM_MB->ADOQ_A_Year->setSort(QStringLiteral("Year"));
+QString MismatchMessage() {
+    return QString::fromUtf8("Новый пароль подтвержден не верно!!!\rПодтвердите пароль заново.");
 }
 
-bool RunSignInAttempt(SignInView& view, Connection& connection, const QString& newPassword) {
-    TFirstConnectInfo info = ReadFirstConnectInfo();
+void OpenYearList(TDM_MB& data) {
+    data.ADOQ_A_Year->open();
+    data.ADOQ_A_Year->setSort(QStringLiteral("Year"));
+}
+
+bool PressSignIn(SignInView& view, const ProgramContext& context) {
+    QString newPassword = QStringLiteral("NULL");
+    if (view.changePasswordMode()) {
+        newPassword = view.newPasswordText();
+        if (newPassword != view.confirmationText()) {
+            view.clearNewPasswords();
+            view.setStatusText(MismatchMessage());
+            return false;
+        }
+    }
+    if (!RunSignInAttempt(view, context, newPassword))
+        return false;
+    Query dateFormat(QString(), context.data.ADOCon);
+    dateFormat.setSqlText(QStringLiteral("SET DATEFORMAT dmy"));
+    dateFormat.execSQL();
+    return true;
+}
+
+bool RunSignInAttempt(SignInView& view, const ProgramContext& context, const QString& newPassword) {
+    Connection& connection = *context.data.ADOCon;
+    UserShell& shell = context.shell;
+    TFirstConnectInfo info = ReadFirstConnectInfo(context.installation.bootstrapFile());
 
     try {
         ApplyConnectionString(connection, info);
     } catch (const std::exception& error) {
         const QString text = errorText(error);
-        view.showPlainMessage(text);
+        shell.showPlainMessage(text);
         QString status = text;
         if (!info.UserName.isEmpty())
             status.remove(info.UserName, Qt::CaseSensitive);
@@ -100,16 +127,16 @@ bool RunSignInAttempt(SignInView& view, Connection& connection, const QString& n
         query.reset();
         try {
             ApplyConnectionString(connection, info);
-            OpenYearList();
+            OpenYearList(context.data);
             return true;
         } catch (const std::exception& error) {
-            view.showPlainMessage(errorText(error));
+            shell.showPlainMessage(errorText(error));
             view.setStatusText(message);
             connection.close();
             return false;
         }
     } catch (const std::exception& error) {
-        view.showPlainMessage(errorText(error));
+        shell.showPlainMessage(errorText(error));
         view.setStatusText(WrongLoginMessage());
         query.reset();
         connection.close();

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// What one sign-in attempt reads from and does to the sign-in dialog.
+// What the sign-in reads from and does to the sign-in dialog.
 class SignInView {
 public:
     virtual ~SignInView() = default;
@@ -14,13 +14,17 @@ public:
     // Raises the lookup's error when the address cannot be determined.
     virtual QString localAddress() const = 0;
 
+    // The password-change panel: open or not, and its two edits.
+    virtual bool changePasswordMode() const = 0;
+    virtual QString newPasswordText() const = 0;
+    virtual QString confirmationText() const = 0;
+    virtual void clearNewPasswords() = 0;
+
     // Replaces the whole text of the status label.
     virtual void setStatusText(const QString& text) = 0;
     // Presses the panel button exactly as a user's click does (it toggles the panel).
     virtual void pressPanelButton() = 0;
     virtual void disablePanelButton() = 0;
-    // The application's title as caption, the text unchanged, OK, no icon; returns when closed.
-    virtual void showPlainMessage(const QString& text) = 0;
     // The server ordered an update of the program.
     virtual void runProgramUpdate() = 0;
 };

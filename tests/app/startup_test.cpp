@@ -1,15 +1,15 @@
 // Start-up as main() runs it: the data module, then the main window, whose creation runs the
-// sign-in dialog modally against the demo database beside this test program.
+// sign-in dialog modally against the demo database of a temporary installation.
 #include "app/application.h"
+#include "context/programcontext.h"
 #include "data/connection.h"
 #include "datamodule/tdm_mb.h"
-#include "platform/executablepath.h"
 #include "platform/hostresolver.h"
 #include "schedule/tform1.h"
 #include "signin/bootstrapfile.h"
 #include "signin/widgets/signinedit.h"
 #include "signin/widgets/tform8.h"
-#include "support/contractdb.h"
+#include "support/tempinstallation.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,21 +31,17 @@ public:
 class StartUpTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QString data = QString::fromStdString(platform::ExecutableDir()) + "/Data";
-        QDir().mkpath(data);
-        m_database = testsupport::BuildContractDb(data, true, "startup.db");
-        QFile file(data + "/ZOR");
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            EncodeFirstConnectInfo({"zor_boot", "boot", "startup.db", "embedded"}, [] { return '\0'; }));
-        file.close();
+        m_install.addDatabase("startup.db");
+        m_install.writeBootstrapFile("zor_boot", "boot", "startup.db");
         m_dataModule = std::make_unique<TDM_MB>();
         DM_MB = m_dataModule.get();
+        m_dataModule->ADOCon->setDatabaseFolder(m_install.dataFolder());
+        m_context = std::make_unique<ProgramContext>(
+            ProgramContext{m_install.installation(), *Application::instance(), *m_dataModule, m_resolver});
     }
     void TearDown() override {
         m_dataModule.reset();
         DM_MB = nullptr;
-        QFile::remove(m_database);
     }
 
     // While the dialog runs: what start-up looks like from inside, then the user's action.
@@ -57,14 +53,14 @@ protected:
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (widget->isVisible())
                     m_visibleDuringSignIn << widget->objectName();
-            Form8->IPWatch1.setResolver(&m_resolver);
             action(*Form8);
         });
     }
 
-    QString m_database;
+    testsupport::TempInstallation m_install;
     FixedResolver m_resolver;
     std::unique_ptr<TDM_MB> m_dataModule;
+    std::unique_ptr<ProgramContext> m_context;
     TForm1* m_form1DuringSignIn = nullptr;
     QStringList m_visibleDuringSignIn;
 };
@@ -78,7 +74,7 @@ TEST_F(StartUpTest, SignedInTheMainWindowShowsWhenTheLoopStarts) {
         dialog.Password_Edit->setText("demo");
         QTest::mouseClick(dialog.SpeedButton2, Qt::LeftButton);
     });
-    auto mainWindow = std::make_unique<TForm1>();
+    auto mainWindow = std::make_unique<TForm1>(*m_context);
     EXPECT_EQ(m_form1DuringSignIn, mainWindow.get()) << "Form1 refers to the window under construction";
     EXPECT_EQ(m_visibleDuringSignIn, QStringList({"Form8"}));
     EXPECT_EQ(Form8, nullptr);
@@ -97,7 +93,7 @@ TEST_F(StartUpTest, SignedInTheMainWindowShowsWhenTheLoopStarts) {
 
 TEST_F(StartUpTest, CancelledSignInEndsTheProgramWithoutTheMainWindow) {
     whenTheDialogRuns([](TForm8& dialog) { QTest::mouseClick(dialog.SpeedButton1, Qt::LeftButton); });
-    auto mainWindow = std::make_unique<TForm1>();
+    auto mainWindow = std::make_unique<TForm1>(*m_context);
     EXPECT_EQ(Form8, nullptr);
     EXPECT_TRUE(Application::instance()->terminationRequested());
     bool loopRan = false;

@@ -48,7 +48,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_file = testsupport::BuildContractDb(m_dir.path(), true, "demo.db");
         m.ADOCon->setDriverFactory([this](const ConnectionPairs& settings) {
-            return std::make_unique<RecordingDriver>(CreateDriver(settings), &m_sent, &m_bound);
+            return std::make_unique<RecordingDriver>(CreateDriver(settings, m_dir.path()), &m_sent, &m_bound);
         });
         m.ADOCon->setConnectionString(EmbeddedConnectionString(m_file));
         m.ADOCon->open();

@@ -1,4 +1,3 @@
-#include "platform/executablepath.h"
 #include "platform/ioerror.h"
 #include "signin/ansicodec.h"
 #include "signin/bootstrapfile.h"
@@ -174,10 +173,6 @@ TEST(BootstrapFileTest, ChangesTakeEffectAtTheNextRead) {
     EXPECT_EQ(ReadFirstConnectInfo(path).UserName, "first");
     writeFile(path, layout("second", "p", "s", "d"));
     EXPECT_EQ(ReadFirstConnectInfo(path).UserName, "second");
-}
-
-TEST(BootstrapFileTest, PathIsDataZorBesideTheExecutable) {
-    EXPECT_EQ(FirstConnectFilePath(), QString::fromStdString(platform::ExecutableDir()) + "/Data/ZOR");
 }
 
 TEST(BootstrapFileTest, EncodeRoundTripsAndRefusesWhatCannotBeStored) {

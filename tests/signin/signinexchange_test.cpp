@@ -1,44 +1,35 @@
-// Sign-in attempts through the real dialog against embedded databases whose GET_USER answers as
-// each test needs. The bootstrap file and the database lie in Data/ beside this test program, where
-// the program looks for them, so these tests run one at a time.
+// Sign-in attempts against contract databases whose GET_USER answers as each test needs, with the
+// dialog replaced by a fake view and the desktop by a recording shell, in an installation of their own.
+#include "context/programcontext.h"
 #include "data/connection.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
-#include "platform/executablepath.h"
 #include "platform/hostresolver.h"
-#include "platform/socketerror.h"
 #include "signin/bootstrapfile.h"
 #include "signin/passworddigest.h"
 #include "signin/signinexchange.h"
-#include "signin/widgets/centredlabel.h"
-#include "signin/widgets/signinedit.h"
-#include "signin/widgets/tform8.h"
 #include "signin/workstationidentity.h"
 #include "support/contractdb.h"
+#include "support/fakeshell.h"
+#include "support/fakesigninview.h"
 #include "support/tdsstandin.h"
+#include "support/tempinstallation.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QMessageBox>
-#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
 const QString DatabaseName = QStringLiteral("signin.db");
-
-QString dataFolder() {
-    return QString::fromStdString(platform::ExecutableDir()) + "/Data";
-}
+const QString ChangeMessage = QString::fromUtf8(
+    "Вы должны поменять пароль\rЭто делается для безопастности и сохранения данных от злоумышлеников");
+const QString WrongLogin = QString::fromUtf8("Неверно ввели логин или пароль.");
 
 QString stored(const QString& text) {
     return QString::fromLatin1(ShiftEncode(text.toLatin1()));
@@ -56,44 +47,10 @@ struct Row {
     QVariant f0, f1, f3, f4, f5;
 };
 
-class FixedResolver : public platform::HostResolver {
-public:
-    std::string hostName() const override { return "ws-17"; }
-    std::vector<platform::IPv4Address> resolveIPv4(const std::string&) const override {
-        return {{10, 1, 2, 3}};
-    }
-};
-
-// Collects the plain message boxes that the attempt shows, pressing OK on each.
-class MessageBoxCatcher : public QObject {
-public:
-    QStringList texts;
-    QList<QMessageBox::Icon> icons;
-
-    MessageBoxCatcher() {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr)
-                return;
-            texts << box->text();
-            icons << box->icon();
-            box->button(QMessageBox::Ok)->click();
-        });
-        m_timer.start();
-    }
-
-private:
-    QTimer m_timer;
-};
-
 class SignInExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QDir().mkpath(dataFolder());
-        m_database = dataFolder() + "/" + DatabaseName;
-        QFile::remove(m_database);
-        m_database = testsupport::BuildContractDb(dataFolder(), true, DatabaseName);
+        m_database = m_install.addDatabase(DatabaseName);
         testsupport::ExecuteSql(
             m_database, "CREATE TABLE CallLog (Login TEXT, PasswordHash TEXT, NewPasswordHash TEXT, "
                         "Program TEXT, IpAddress TEXT, ComputerName TEXT, ClientLogin TEXT, Mode TEXT, "
@@ -103,33 +60,13 @@ protected:
         testsupport::ReplaceProcedure(m_database, "GET_USER", GetUserParams, RecordingBody);
         prepareServer();
         writeBootstrapFile("zor_boot", "boot");
-        m_dataModule = std::make_unique<TDM_MB>();
-        DM_MB = m_dataModule.get();
-        m_dialog = std::make_unique<TForm8>();
-        Form8 = m_dialog.get();
-        m_dialog->IPWatch1.setResolver(&m_resolver);
-        m_dialog->show();
-        m_dialog->Login_Edit->setText("ivanov");
-        m_dialog->Password_Edit->setText("secret");
-    }
-
-    void TearDown() override {
-        Form8 = nullptr;
-        m_dialog.reset();
-        DM_MB = nullptr;
-        m_dataModule.reset();
-        QFile::remove(m_database);
-        QFile::remove(dataFolder() + "/ZOR");
+        m_data.ADOCon->setDatabaseFolder(m_install.dataFolder());
     }
 
     virtual void prepareServer() {}
 
     void writeBootstrapFile(const QString& user, const QString& password) {
-        const TFirstConnectInfo info{user, password, DatabaseName, m_server};
-        QFile file(dataFolder() + "/ZOR");
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            EncodeFirstConnectInfo(info, [] { return char(QRandomGenerator::global()->bounded(256)); }));
+        m_install.writeBootstrapFile(user, password, DatabaseName, m_server);
     }
 
     void answer(const QList<Row>& rows) {
@@ -146,15 +83,16 @@ protected:
         return {stored("zor_demo"), stored("Zor27demo"), passwordAge, "", 0};
     }
 
-    // One press of the sign-in button; true when it ended the dialog with 1.
+    // One press of the sign-in button as the dialog handles it: counted, then the exchange; what
+    // escapes goes to the default error handling. True when the dialog would close with 1.
     bool press() {
-        bool accepted = false;
-        QObject::connect(
-            m_dialog.get(), &QDialog::finished, m_dialog.get(),
-            [&accepted](int result) { accepted = result == 1; }, Qt::SingleShotConnection);
-        // A real click, so that errors reach the application's default handling.
-        QTest::mouseClick(m_dialog->SpeedButton2, Qt::LeftButton);
-        return accepted;
+        ++m_view.attempts;
+        try {
+            return PressSignIn(m_view, m_context);
+        } catch (const std::exception& error) {
+            m_shell.showException(error);
+            return false;
+        }
     }
 
     // One column of the recorded GET_USER calls, read straight from the file.
@@ -172,35 +110,43 @@ protected:
         return values;
     }
 
-    QString status() const { return m_dialog->StatusLabel->text(); }
-    bool connected() const { return DM_MB->ADOCon->isOpen(); }
+    bool connected() const { return m_data.ADOCon->isOpen(); }
+    QString connectedAs() const {
+        const QString text = m_data.ADOCon->connectionString();
+        const int from = text.indexOf("User ID=") + 8;
+        return text.mid(from, text.indexOf(';', from) - from);
+    }
 
+    testsupport::TempInstallation m_install;
+    testsupport::FakeShell m_shell;
+    testsupport::FakeSignInView m_view;
+    platform::SystemHostResolver m_resolver; // the fake view answers for the address
+    TDM_MB m_data;
+    ProgramContext m_context{m_install.installation(), m_shell, m_data, m_resolver};
     QString m_database;
     QString m_server = QStringLiteral("embedded");
-    FixedResolver m_resolver;
-    std::unique_ptr<TDM_MB> m_dataModule;
-    std::unique_ptr<TForm8> m_dialog;
 };
 
 } // namespace
 
 TEST_F(SignInExchangeTest, SuccessLeavesTheConnectionOpenAsTheUserWithTheYearListSorted) {
+    // Years whose keys run against their names, so the list comes from the server out of order.
+    testsupport::ExecuteSql(m_database, "UPDATE AcademicYear SET YearName = 'x' || YearName;\n"
+                                        "UPDATE AcademicYear SET YearName = CASE id_a_year WHEN 1 THEN "
+                                        "'2026/2027' WHEN 2 THEN '2023/2024' WHEN 3 THEN '2025/2026' "
+                                        "ELSE '2024/2025' END;");
     answer({userRow()});
-    MessageBoxCatcher boxes;
     EXPECT_TRUE(press());
-    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('|').toStdString();
+    EXPECT_TRUE(m_shell.plainMessages.isEmpty()) << m_shell.plainMessages.join('|').toStdString();
     EXPECT_TRUE(connected());
-    EXPECT_TRUE(DM_MB->ADOCon->connectionString().contains("User ID=zor_demo;"));
-    Query* years = DM_MB->ADOQ_A_Year;
+    EXPECT_EQ(connectedAs(), "zor_demo");
+    Query* years = m_data.ADOQ_A_Year;
     ASSERT_TRUE(years->isActive());
     EXPECT_EQ(years->sort(), "Year");
     QStringList order;
     for (years->first(); !years->eof(); years->next())
         order << years->fieldByName("Year")->asString();
-    QStringList sorted = order;
-    sorted.sort();
-    EXPECT_EQ(order, sorted);
-    EXPECT_GE(order.size(), 2);
+    EXPECT_EQ(order, QStringList({"2023/2024", "2024/2025", "2025/2026", "2026/2027"}));
     EXPECT_EQ(calls("Login"), QStringList({"ivanov"}));
     EXPECT_EQ(calls("PasswordHash"), QStringList({HashPassword("secret")}));
     EXPECT_EQ(calls("NewPasswordHash"), QStringList({"<NULL>"}));
@@ -212,45 +158,38 @@ TEST_F(SignInExchangeTest, SuccessLeavesTheConnectionOpenAsTheUserWithTheYearLis
 
 TEST_F(SignInExchangeTest, ServerMessageKeepsTheBootstrapConnection) {
     answer({{stored("zor_demo"), stored("Zor27demo"), 90, "Доступ закрыт до 12:00", 1}});
-    MessageBoxCatcher boxes;
     EXPECT_FALSE(press());
-    EXPECT_TRUE(boxes.texts.isEmpty());
-    EXPECT_EQ(status(), "Доступ закрыт до 12:00");
+    EXPECT_TRUE(m_shell.plainMessages.isEmpty());
+    EXPECT_EQ(m_view.status, "Доступ закрыт до 12:00");
     EXPECT_TRUE(connected());
-    EXPECT_TRUE(DM_MB->ADOCon->connectionString().contains("User ID=zor_boot;"));
-    EXPECT_FALSE(DM_MB->ADOQ_A_Year->isActive());
+    EXPECT_EQ(connectedAs(), "zor_boot");
+    EXPECT_FALSE(m_data.ADOQ_A_Year->isActive());
 }
 
 TEST_F(SignInExchangeTest, UpdateOrderWinsOverAMessage) {
-    int updates = 0;
-    m_dialog->setProgramUpdate([&updates](TForm8&) { ++updates; });
-    m_dialog->StatusLabel->setText("before");
+    m_view.status = "before";
     answer({{stored("zor_demo"), stored("Zor27demo"), -1, "Доступ закрыт", 2}});
     EXPECT_FALSE(press());
-    EXPECT_EQ(updates, 1);
-    EXPECT_EQ(status(), "before");
+    EXPECT_EQ(m_view.updateOrders, 1);
+    EXPECT_EQ(m_view.status, "before");
     EXPECT_TRUE(connected());
     answer({{stored("zor_demo"), stored("Zor27demo"), 90, "", 1}}); // 1 is an ordinary sign-in
     EXPECT_TRUE(press());
-    EXPECT_EQ(updates, 1);
+    EXPECT_EQ(m_view.updateOrders, 1);
 }
 
 TEST_F(SignInExchangeTest, ForcedChangeOnEveryPressWithThePanelButtonDisabled) {
     answer({{stored("zor_demo"), stored("Zor27demo"), -1, "", 0}});
     EXPECT_FALSE(press());
-    EXPECT_EQ(status(), ChangePasswordMessage());
-    EXPECT_TRUE(m_dialog->ChangePasswordMode);
-    EXPECT_EQ(m_dialog->height(), 416);
-    EXPECT_FALSE(m_dialog->SpeedButton3->isEnabled());
+    EXPECT_EQ(m_view.status, ChangeMessage);
+    EXPECT_TRUE(m_view.panelOpen);
+    EXPECT_FALSE(m_view.panelButtonEnabled);
     EXPECT_FALSE(connected());
-    // The user cannot toggle the panel any more; the next forced change closes it.
-    m_dialog->SpeedButton3->click();
-    EXPECT_TRUE(m_dialog->ChangePasswordMode);
-    m_dialog->StatusLabel->setText("");
+    // The next forced change toggles the panel closed again, as a click on the button would.
+    m_view.status.clear();
     EXPECT_FALSE(press());
-    EXPECT_EQ(status(), ChangePasswordMessage());
-    EXPECT_FALSE(m_dialog->ChangePasswordMode);
-    EXPECT_EQ(m_dialog->height(), 275);
+    EXPECT_EQ(m_view.status, ChangeMessage);
+    EXPECT_FALSE(m_view.panelOpen);
     // The panel was open for the second press: both empty edits count as equal, the empty new
     // password is sent as its digest.
     EXPECT_EQ(calls("NewPasswordHash"), QStringList({"<NULL>", HashPassword("")}));
@@ -260,31 +199,54 @@ TEST_F(SignInExchangeTest, ForcedChangeOnEveryPressWithThePanelButtonDisabled) {
 TEST_F(SignInExchangeTest, OfferedChangeOnTheFirstPressOnly) {
     answer({userRow(5)});
     EXPECT_FALSE(press());
-    EXPECT_EQ(status(), ChangePasswordMessage());
-    EXPECT_TRUE(m_dialog->ChangePasswordMode);
-    EXPECT_TRUE(m_dialog->SpeedButton3->isEnabled());
+    EXPECT_EQ(m_view.status, ChangeMessage);
+    EXPECT_TRUE(m_view.panelOpen);
+    EXPECT_TRUE(m_view.panelButtonEnabled);
     EXPECT_FALSE(connected());
-    m_dialog->Edit1->setText("NewPass_1");
-    m_dialog->Edit2->setText("NewPass_1");
+    m_view.newPassword = m_view.confirmation = "NewPass_1";
     EXPECT_TRUE(press());
     EXPECT_EQ(calls("NewPasswordHash"), QStringList({"<NULL>", HashPassword("NewPass_1")}));
     EXPECT_EQ(calls("Length"), QStringList({"4", "34"}));
 }
 
+TEST_F(SignInExchangeTest, OfferedChangeWithThePanelAlreadyOpenTogglesItClosed) {
+    answer({userRow(5)});
+    m_view.panelOpen = true;
+    m_view.newPassword = m_view.confirmation = "Typed_2";
+    EXPECT_FALSE(press());
+    EXPECT_EQ(m_view.status, ChangeMessage);
+    EXPECT_FALSE(m_view.panelOpen);
+    EXPECT_TRUE(m_view.panelButtonEnabled);
+    EXPECT_FALSE(connected());
+    EXPECT_EQ(calls("NewPasswordHash"), QStringList({HashPassword("Typed_2")}));
+}
+
+TEST_F(SignInExchangeTest, MismatchEmptiesBothEditsAndSendsNothing) {
+    answer({userRow()});
+    m_view.panelOpen = true;
+    m_view.newPassword = "abc";
+    m_view.confirmation = "abd";
+    EXPECT_FALSE(press());
+    EXPECT_EQ(m_view.status,
+              QString::fromUtf8("Новый пароль подтвержден не верно!!!\rПодтвердите пароль заново."));
+    EXPECT_EQ(m_view.newPassword, "");
+    EXPECT_EQ(m_view.confirmation, "");
+    EXPECT_TRUE(calls("Login").isEmpty());
+    EXPECT_FALSE(connected());
+}
+
 TEST_F(SignInExchangeTest, AnswersThatGoStraightToTheReconnection) {
-    // Field 3 = 20 is no offer; an empty field 0 skips the offer and the empty login is refused.
+    // Field 3 = 20 is no offer.
     answer({userRow(20)});
     EXPECT_TRUE(press());
+}
 
-    TearDown();
-    SetUp();
+TEST_F(SignInExchangeTest, AnEmptyLoginSkipsTheOfferAndIsRefused) {
     answer({{"", "", 5, "", 0}});
-    MessageBoxCatcher boxes;
-    m_dialog->StatusLabel->setText("before");
+    m_view.status = "before";
     EXPECT_FALSE(press());
-    EXPECT_EQ(boxes.texts, QStringList({"Login failed for user ''."}));
-    EXPECT_EQ(boxes.icons, QList<QMessageBox::Icon>({QMessageBox::NoIcon}));
-    EXPECT_EQ(status(), "");
+    EXPECT_EQ(m_shell.plainMessages, QStringList({"Login failed for user ''."}));
+    EXPECT_EQ(m_view.status, "");
     EXPECT_FALSE(connected());
 }
 
@@ -295,10 +257,9 @@ TEST_F(SignInExchangeTest, OnlyTheFirstRowCounts) {
 
 TEST_F(SignInExchangeTest, NewPasswordNullIsNoNewPasswordButLowerCaseNullIsDigested) {
     answer({{stored("zor_demo"), stored("Zor27demo"), 90, "stop", 0}});
-    m_dialog->SpeedButton3->click();
+    m_view.panelOpen = true;
     for (const char* typed : {"NULL", "null"}) {
-        m_dialog->Edit1->setText(typed);
-        m_dialog->Edit2->setText(typed);
+        m_view.newPassword = m_view.confirmation = typed;
         press();
     }
     EXPECT_EQ(calls("NewPasswordHash"), QStringList({"<NULL>", HashPassword("null")}));
@@ -307,24 +268,20 @@ TEST_F(SignInExchangeTest, NewPasswordNullIsNoNewPasswordButLowerCaseNullIsDiges
 
 TEST_F(SignInExchangeTest, ThePressAfter256CountsAsTheFirstAgain) {
     answer({{stored("nouser"), stored("x"), 5, "", 0}});
-    m_dialog->AttemptCount = 255;
-    MessageBoxCatcher boxes;
+    m_view.attempts = 255;
     EXPECT_FALSE(press()); // count 0: no offer, the unknown account is refused
-    EXPECT_EQ(m_dialog->AttemptCount, 0);
-    EXPECT_EQ(boxes.texts, QStringList({"Login failed for user 'nouser'."}));
+    EXPECT_EQ(m_view.attempts, 0);
+    EXPECT_EQ(m_shell.plainMessages, QStringList({"Login failed for user 'nouser'."}));
     EXPECT_FALSE(press()); // count 1: the offer
-    EXPECT_EQ(m_dialog->AttemptCount, 1);
-    EXPECT_EQ(status(), ChangePasswordMessage());
+    EXPECT_EQ(m_view.status, ChangeMessage);
 }
 
 TEST_F(SignInExchangeTest, ServerErrorShowsItsTextAndTheFixedStatus) {
     testsupport::ReplaceProcedure(m_database, "GET_USER", GetUserParams,
                                   testsupport::RaiseStatement(m_database, "Процедура GET_USER недоступна"));
-    MessageBoxCatcher boxes;
     EXPECT_FALSE(press());
-    ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].contains("Процедура GET_USER недоступна")) << boxes.texts[0].toStdString();
-    EXPECT_EQ(status(), "Неверно ввели логин или пароль.");
+    EXPECT_EQ(m_shell.plainMessages, QStringList({"Процедура GET_USER недоступна"}));
+    EXPECT_EQ(m_view.status, WrongLogin);
     EXPECT_FALSE(connected());
 }
 
@@ -339,11 +296,10 @@ TEST_F(SignInExchangeTest, RowsTooShortOrNotNumbersAreErrorsOfTheAttempt) {
     };
     for (const auto& c : cases) {
         testsupport::ReplaceProcedure(m_database, "GET_USER", GetUserParams, c.body);
-        MessageBoxCatcher boxes;
+        m_shell.plainMessages.clear();
         EXPECT_FALSE(press());
-        ASSERT_EQ(boxes.texts.size(), 1) << c.body.toStdString();
-        EXPECT_TRUE(boxes.texts[0].contains(c.error)) << boxes.texts[0].toStdString();
-        EXPECT_EQ(status(), "Неверно ввели логин или пароль.");
+        EXPECT_EQ(m_shell.plainMessages, QStringList({c.error})) << c.body.toStdString();
+        EXPECT_EQ(m_view.status, WrongLogin);
         EXPECT_FALSE(connected());
     }
 }
@@ -351,63 +307,60 @@ TEST_F(SignInExchangeTest, RowsTooShortOrNotNumbersAreErrorsOfTheAttempt) {
 TEST_F(SignInExchangeTest, RefusedBootstrapLoginIsShownWithoutTheLoginInTheStatus) {
     writeBootstrapFile("zor_boot", "wrong");
     answer({userRow()});
-    MessageBoxCatcher boxes;
     EXPECT_FALSE(press());
-    EXPECT_EQ(boxes.texts, QStringList({"Login failed for user 'zor_boot'."}));
-    EXPECT_EQ(status(), "Login failed for user ''.");
+    EXPECT_EQ(m_shell.plainMessages, QStringList({"Login failed for user 'zor_boot'."}));
+    EXPECT_EQ(m_view.status, "Login failed for user ''.");
     EXPECT_FALSE(connected());
     EXPECT_TRUE(calls("Login").isEmpty());
 }
 
 TEST_F(SignInExchangeTest, RefusedUserLoginEmptiesTheStatus) {
     answer({{stored("zor_demo"), stored("wrong"), 90, "", 0}});
-    m_dialog->StatusLabel->setText("before");
-    MessageBoxCatcher boxes;
+    m_view.status = "before";
     EXPECT_FALSE(press());
-    EXPECT_EQ(boxes.texts, QStringList({"Login failed for user 'zor_demo'."}));
-    EXPECT_EQ(status(), "");
+    EXPECT_EQ(m_shell.plainMessages, QStringList({"Login failed for user 'zor_demo'."}));
+    EXPECT_EQ(m_view.status, "");
     EXPECT_FALSE(connected());
 }
 
 TEST_F(SignInExchangeTest, MissingBootstrapFileReachesTheDefaultErrorHandling) {
-    QFile::remove(dataFolder() + "/ZOR");
-    MessageBoxCatcher boxes;
-    m_dialog->StatusLabel->setText("before");
+    QFile::remove(m_install.installation().bootstrapFile());
+    m_view.status = "before";
     EXPECT_FALSE(press());
-    EXPECT_EQ(boxes.texts, QStringList({"File not found."}));
-    EXPECT_EQ(boxes.icons, QList<QMessageBox::Icon>({QMessageBox::Critical}));
-    EXPECT_EQ(status(), "before");
-    EXPECT_EQ(m_dialog->AttemptCount, 1);
+    EXPECT_EQ(m_shell.errors, QStringList({"File not found"}));
+    EXPECT_TRUE(m_shell.plainMessages.isEmpty());
+    EXPECT_EQ(m_view.status, "before");
+}
+
+TEST_F(SignInExchangeTest, AnAddressThatCannotBeFoundStopsTheAttemptBeforeTheStatement) {
+    m_view.addressError = "Socket Error # 11001\r\nHost not found.";
+    answer({userRow()});
+    m_view.status = "before";
+    EXPECT_FALSE(press());
+    EXPECT_EQ(m_shell.errors, QStringList({"Socket Error # 11001\r\nHost not found."}));
+    EXPECT_EQ(m_view.status, "before");
+    EXPECT_TRUE(connected()) << "left open as the bootstrap account";
+    EXPECT_TRUE(calls("Login").isEmpty());
 }
 
 TEST_F(SignInExchangeTest, AQuoteInTheLoginCannotChangeTheStatement) {
     answer({{"", "", 0, "Неверный логин", 0}});
-    m_dialog->Login_Edit->setText("x'; DROP TABLE TypeControl; --");
+    m_view.login = "x'; DROP TABLE TypeControl; --";
     EXPECT_FALSE(press());
     EXPECT_EQ(calls("Login"), QStringList({"x'; DROP TABLE TypeControl; --"}));
     EXPECT_EQ(calls("ClientLogin"), QStringList({"x'; DROP TABLE TypeControl; --"}));
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
-    db.setDatabaseName(m_database);
-    ASSERT_TRUE(db.open());
-    EXPECT_TRUE(db.tables().contains("TypeControl"));
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase("check");
+    EXPECT_EQ(m_view.status, "Неверный логин");
 }
 
 namespace {
 
-// The same dialog against the SQL Server driver: the bootstrap file names the stand-in, which
+// The same exchange against the SQL Server driver: the bootstrap file names the stand-in, which
 // serves the contract database with its own GET_USER and logs what the client sends.
 class SignInThroughSqlServerTest : public SignInExchangeTest {
 protected:
     void prepareServer() override {
         m_standIn = std::make_unique<testsupport::TdsStandIn>(m_database, m_logFolder.path());
         m_server = m_standIn->dataSource();
-    }
-    void TearDown() override {
-        SignInExchangeTest::TearDown();
-        m_standIn.reset();
     }
 
     QStringList logins() const {
@@ -418,6 +371,11 @@ protected:
         return users;
     }
 
+    void failStatements(const QString& match, const QString& message) {
+        m_standIn->setFaultRules(QJsonArray{
+            QJsonObject{{"match", match}, {"action", "error"}, {"number", 50000}, {"message", message}}});
+    }
+
     QTemporaryDir m_logFolder;
     std::unique_ptr<testsupport::TdsStandIn> m_standIn;
 };
@@ -426,9 +384,8 @@ protected:
 
 TEST_F(SignInThroughSqlServerTest, SuccessSendsTheExactStatementAndSignsInAsTheUser) {
     answer({userRow()});
-    MessageBoxCatcher boxes;
     EXPECT_TRUE(press());
-    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('|').toStdString();
+    EXPECT_TRUE(m_shell.plainMessages.isEmpty()) << m_shell.plainMessages.join('|').toStdString();
     EXPECT_TRUE(connected());
     EXPECT_EQ(logins(), QStringList({"zor_boot", "zor_demo"}));
     const QStringList statements = m_standIn->statements();
@@ -437,63 +394,58 @@ TEST_F(SignInThroughSqlServerTest, SuccessSendsTheExactStatementAndSignsInAsTheU
     // A query's statement is its lines, each followed by CR LF.
     EXPECT_TRUE(statements.contains(expected)) << statements.join("\n").toStdString();
     EXPECT_EQ(statements.indexOf("SET DATEFORMAT dmy\r\n"), statements.size() - 1);
-    EXPECT_TRUE(DM_MB->ADOQ_A_Year->isActive());
+    EXPECT_TRUE(m_data.ADOQ_A_Year->isActive());
 }
 
 TEST_F(SignInThroughSqlServerTest, ServerMessage) {
     answer({{"", "", 0, "Неверный логин или пароль.", 0}});
     EXPECT_FALSE(press());
-    EXPECT_EQ(status(), "Неверный логин или пароль.");
+    EXPECT_EQ(m_view.status, "Неверный логин или пароль.");
     EXPECT_TRUE(connected());
     EXPECT_EQ(logins(), QStringList({"zor_boot"}));
 }
 
 TEST_F(SignInThroughSqlServerTest, RefusedBootstrapLogin) {
     writeBootstrapFile("zor_boot", "wrong");
-    MessageBoxCatcher boxes;
     EXPECT_FALSE(press());
-    ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].contains("Login failed for user 'zor_boot'.")) << boxes.texts[0].toStdString();
-    EXPECT_FALSE(status().contains("zor_boot"));
-    EXPECT_TRUE(status().contains("Login failed for user ''.")) << status().toStdString();
+    ASSERT_EQ(m_shell.plainMessages.size(), 1);
+    EXPECT_TRUE(m_shell.plainMessages[0].contains("Login failed for user 'zor_boot'."))
+        << m_shell.plainMessages[0].toStdString();
+    EXPECT_FALSE(m_view.status.contains("zor_boot"));
+    EXPECT_TRUE(m_view.status.contains("Login failed for user ''.")) << m_view.status.toStdString();
     EXPECT_FALSE(connected());
 }
 
 TEST_F(SignInThroughSqlServerTest, ServerError) {
-    m_standIn->setFaultRules(QJsonArray{QJsonObject{{"match", "GET_USER"},
-                                                    {"action", "error"},
-                                                    {"number", 50000},
-                                                    {"message", "Сервер на обслуживании"}}});
-    MessageBoxCatcher boxes;
+    failStatements("GET_USER", "Сервер на обслуживании");
     EXPECT_FALSE(press());
-    ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].contains("Сервер на обслуживании")) << boxes.texts[0].toStdString();
-    EXPECT_EQ(status(), "Неверно ввели логин или пароль.");
+    ASSERT_EQ(m_shell.plainMessages.size(), 1);
+    EXPECT_TRUE(m_shell.plainMessages[0].contains("Сервер на обслуживании"))
+        << m_shell.plainMessages[0].toStdString();
+    EXPECT_EQ(m_view.status, WrongLogin);
     EXPECT_FALSE(connected());
 }
 
-namespace {
-
-class UnresolvableResolver : public platform::HostResolver {
-public:
-    std::string hostName() const override { return "ws-17"; }
-    std::vector<platform::IPv4Address> resolveIPv4(const std::string&) const override {
-        throw platform::SocketError(platform::SocketError::HostNotFound);
-    }
-};
-
-} // namespace
-
-TEST_F(SignInExchangeTest, AnAddressThatCannotBeFoundStopsTheAttemptBeforeTheStatement) {
-    UnresolvableResolver resolver;
-    m_dialog->IPWatch1.setResolver(&resolver);
+TEST_F(SignInThroughSqlServerTest, AYearListThatFailsAfterTheReconnectionClosesTheConnection) {
     answer({userRow()});
-    m_dialog->StatusLabel->setText("before");
-    MessageBoxCatcher boxes;
+    failStatements("InfoForRating", "Нет доступа к InfoForRating");
+    m_view.status = "before";
     EXPECT_FALSE(press());
-    EXPECT_EQ(boxes.texts, QStringList({"Socket Error # 11001\r\nHost not found."}));
-    EXPECT_EQ(boxes.icons, QList<QMessageBox::Icon>({QMessageBox::Critical}));
-    EXPECT_EQ(status(), "before");
-    EXPECT_TRUE(connected()) << "left open as the bootstrap account";
-    EXPECT_TRUE(calls("Login").isEmpty());
+    ASSERT_EQ(m_shell.plainMessages.size(), 1);
+    EXPECT_TRUE(m_shell.plainMessages[0].contains("Нет доступа к InfoForRating"))
+        << m_shell.plainMessages[0].toStdString();
+    EXPECT_EQ(m_view.status, "") << "the server's (empty) message replaces the status";
+    EXPECT_FALSE(connected());
+    EXPECT_EQ(logins(), QStringList({"zor_boot", "zor_demo"}));
+}
+
+TEST_F(SignInThroughSqlServerTest, ADateFormatThatFailsReachesTheDefaultErrorHandlingSignedIn) {
+    answer({userRow()});
+    failStatements("DATEFORMAT", "SET refused");
+    EXPECT_FALSE(press());
+    ASSERT_EQ(m_shell.errors.size(), 1);
+    EXPECT_TRUE(m_shell.errors[0].contains("SET refused")) << m_shell.errors[0].toStdString();
+    EXPECT_TRUE(m_shell.plainMessages.isEmpty());
+    EXPECT_TRUE(connected()) << "the user stays signed in; the dialog stays open";
+    EXPECT_EQ(logins(), QStringList({"zor_boot", "zor_demo"}));
 }

@@ -1,8 +1,12 @@
-#include "platform/executablepath.h"
+#include "app/application.h"
+#include "context/programcontext.h"
+#include "datamodule/tdm_mb.h"
+#include "platform/hostresolver.h"
 #include "signin/widgets/centredlabel.h"
 #include "signin/widgets/picturebox.h"
 #include "signin/widgets/signinedit.h"
 #include "signin/widgets/tform8.h"
+#include "support/tempinstallation.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -29,6 +33,22 @@ void typeText(QWidget* widget, const QString& text) {
     }
 }
 
+class FixedResolver : public platform::HostResolver {
+public:
+    std::string hostName() const override { return "ws-17"; }
+    std::vector<platform::IPv4Address> resolveIPv4(const std::string&) const override {
+        return {{10, 1, 2, 3}};
+    }
+};
+
+// What a dialog needs around it: an installation of its own, the data module, the application.
+struct DialogContext {
+    testsupport::TempInstallation install;
+    TDM_MB data;
+    FixedResolver resolver;
+    ProgramContext context{install.installation(), *Application::instance(), data, resolver};
+};
+
 QRect geometryOf(const TForm8& dialog, const char* name) {
     const auto* widget = dialog.findChild<QWidget*>(name);
     return widget != nullptr ? widget->geometry() : QRect();
@@ -37,7 +57,8 @@ QRect geometryOf(const TForm8& dialog, const char* name) {
 } // namespace
 
 TEST(TForm8Test, LayoutAsDrawnUnderThePictures) {
-    TForm8 dialog;
+    DialogContext around;
+    TForm8 dialog(around.context);
     EXPECT_EQ(dialog.size(), QSize(497, 273));
     EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Аутентификация"));
@@ -78,7 +99,8 @@ TEST(TForm8Test, LayoutAsDrawnUnderThePictures) {
 }
 
 TEST(TForm8Test, PanelButtonTogglesTheHeight) {
-    TForm8 dialog;
+    DialogContext around;
+    TForm8 dialog(around.context);
     dialog.show();
     const QPoint topLeft = dialog.pos();
     dialog.SpeedButton3->click();
@@ -91,7 +113,8 @@ TEST(TForm8Test, PanelButtonTogglesTheHeight) {
 }
 
 TEST(TForm8Test, NewPasswordEditsAcceptOnlyLatinLettersDigitsAndUnderscore) {
-    TForm8 dialog;
+    DialogContext around;
+    TForm8 dialog(around.context);
     dialog.show();
     for (SignInEdit* edit : {dialog.Edit1, dialog.Edit2}) {
         typeText(edit, QString::fromUtf8("aZ9_ b-Жx.!"));
@@ -106,7 +129,8 @@ TEST(TForm8Test, NewPasswordEditsAcceptOnlyLatinLettersDigitsAndUnderscore) {
 }
 
 TEST(TForm8Test, EnterInEveryEditPressesTheSignInButtonOnKeyDown) {
-    TForm8 dialog;
+    DialogContext around;
+    TForm8 dialog(around.context);
     dialog.show();
     // With the panel open and the two new passwords different, a press stops at the mismatch,
     // so no server is involved.
@@ -135,19 +159,22 @@ TEST(TForm8Test, EnterInEveryEditPressesTheSignInButtonOnKeyDown) {
 }
 
 TEST(TForm8Test, MismatchEmptiesBothEditsAndCounts) {
-    TForm8 dialog;
+    DialogContext around;
+    TForm8 dialog(around.context);
     dialog.SpeedButton3->click();
     dialog.Edit1->setText("Secret1");
     dialog.Edit2->setText("secret1");
     dialog.SpeedButton2->click();
     EXPECT_TRUE(dialog.Edit1->text().isEmpty());
     EXPECT_TRUE(dialog.Edit2->text().isEmpty());
-    EXPECT_EQ(dialog.StatusLabel->text(), TForm8::MismatchMessage());
+    EXPECT_EQ(dialog.StatusLabel->text(),
+              QString::fromUtf8("Новый пароль подтвержден не верно!!!\rПодтвердите пароль заново."));
     EXPECT_EQ(dialog.AttemptCount, 1);
 }
 
 TEST(TForm8Test, TabFromThePasswordGoesToTheHiddenNewPassword) {
-    TForm8 dialog;
+    DialogContext around;
+    TForm8 dialog(around.context);
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     dialog.Password_Edit->setFocus();
@@ -157,12 +184,14 @@ TEST(TForm8Test, TabFromThePasswordGoesToTheHiddenNewPassword) {
 
 TEST(TForm8Test, CancelAndCloseEndTheRunWithTwoEscapeDoesNothing) {
     {
-        TForm8 dialog;
+        DialogContext around;
+        TForm8 dialog(around.context);
         QTimer::singleShot(0, [&dialog] { dialog.SpeedButton1->click(); });
         EXPECT_EQ(dialog.exec(), 2);
     }
     {
-        TForm8 dialog;
+        DialogContext around;
+        TForm8 dialog(around.context);
         QTimer::singleShot(0, [&dialog] {
             QTest::keyClick(dialog.Login_Edit, Qt::Key_Escape);
             QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -184,7 +213,8 @@ TEST(TForm8Test, LeftButtonOnAPictureOrTheStatusLabelMovesTheWindow) {
         {"Label1", Qt::LeftButton, false},     {"Login_Edit", Qt::LeftButton, false},
     };
     for (const auto& c : cases) {
-        TForm8 dialog;
+        DialogContext around;
+        TForm8 dialog(around.context);
         dialog.SpeedButton3->click(); // Image2 in sight
         dialog.show();
         dialog.move(100, 100);
@@ -201,7 +231,8 @@ TEST(TForm8Test, LeftButtonOnAPictureOrTheStatusLabelMovesTheWindow) {
 }
 
 TEST(TForm8Test, StatusLabelCentresItsBlockAndBreaksLinesAtCarriageReturn) {
-    TForm8 dialog;
+    DialogContext around;
+    TForm8 dialog(around.context);
     CentredLabel* label = dialog.StatusLabel;
     const int line = label->fontMetrics().height();
     label->setText("one");
@@ -219,18 +250,42 @@ TEST(TForm8Test, StatusLabelCentresItsBlockAndBreaksLinesAtCarriageReturn) {
 }
 
 TEST(TForm8Test, CreationDeletesTheLeftoverReplacementScript) {
-    const QString script = QString::fromStdString(platform::ExecutableDir()) + "/ZOR 27.bat";
+    DialogContext around;
+    const QString script = around.install.installation().updateScript();
     QFile file(script);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("@echo off\r\n");
     file.close();
-    TForm8 dialog;
+    TForm8 dialog(around.context);
     EXPECT_FALSE(QFile::exists(script));
 }
 
 TEST(TForm8Test, QuitTimerRequestsTerminationAndSpeedsUp) {
-    TForm8 dialog;
+    DialogContext around;
+    TForm8 dialog(around.context);
     QTimer::singleShot(0, [&dialog] { dialog.Timer1Timer(); });
     EXPECT_EQ(dialog.exec(), 2);
     EXPECT_EQ(dialog.Timer1->interval(), 100);
+}
+
+TEST(TForm8Test, SignInThroughTheRealDialogEndsItsRunWithOne) {
+    DialogContext around;
+    around.install.addDatabase("demo.db");
+    around.install.writeBootstrapFile("zor_boot", "boot", "demo.db");
+    around.data.ADOCon->setDatabaseFolder(around.install.dataFolder());
+    TForm8 dialog(around.context);
+    QString statusAfterWrongPassword;
+    QTimer::singleShot(0, [&] {
+        dialog.Login_Edit->setText("demo");
+        dialog.Password_Edit->setText("wrong");
+        QTest::keyClick(dialog.Password_Edit, Qt::Key_Return);
+        statusAfterWrongPassword = dialog.StatusLabel->text();
+        dialog.Password_Edit->setText("demo");
+        QTest::keyClick(dialog.Password_Edit, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialog.exec(), 1);
+    EXPECT_FALSE(statusAfterWrongPassword.isEmpty());
+    EXPECT_EQ(dialog.AttemptCount, 2);
+    EXPECT_TRUE(around.data.ADOCon->isOpen());
+    EXPECT_TRUE(around.data.ADOQ_A_Year->isActive());
 }

@@ -2,6 +2,10 @@
 //
 //   zor27-screenshots OUTPUT_FOLDER
 #include "app/application.h"
+#include "context/installation.h"
+#include "context/programcontext.h"
+#include "datamodule/tdm_mb.h"
+#include "platform/hostresolver.h"
 #include "signin/signinexchange.h"
 #include "signin/widgets/centredlabel.h"
 #include "signin/widgets/signinedit.h"
@@ -20,7 +24,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    TForm8 dialog;
+    // An installation that does not exist: the dialog's start-up finds no leftover script there.
+    const Installation installation(folder.filePath("no-installation"));
+    const platform::SystemHostResolver resolver;
+    TDM_MB dataModule;
+    const ProgramContext context{installation, app, dataModule, resolver};
+    TForm8 dialog(context);
     dialog.show();
     dialog.Login_Edit->setText("ivanov");
     dialog.Password_Edit->setText("secret");

@@ -1,4 +1,5 @@
 // zor27-config: writes and shows the bootstrap file (Data/ZOR) of an installation.
+#include "context/installation.h"
 #include "signin/bootstrapfile.h"
 
 #include <QCoreApplication>
@@ -95,6 +96,6 @@ int main(int argc, char** argv) {
         std::fputs(Usage, stderr);
         return fail(error);
     }
-    const QString path = options.value("file", FirstConnectFilePath());
+    const QString path = options.value("file", Installation::OfRunningProgram().bootstrapFile());
     return command == "write" ? writeFile(options, path) : showFile(path);
 }

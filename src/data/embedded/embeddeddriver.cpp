@@ -2,7 +2,6 @@
 
 #include "data/dataerror.h"
 #include "data/embedded/tsqlstatement.h"
-#include "platform/executablepath.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,15 +33,18 @@ QString setting(const ConnectionPairs& settings, const QString& key) {
 
 } // namespace
 
-std::unique_ptr<Driver> CreateEmbeddedDriver() {
-    return std::make_unique<EmbeddedDriver>();
+std::unique_ptr<Driver> CreateEmbeddedDriver(const QString& databaseFolder) {
+    return std::make_unique<EmbeddedDriver>(databaseFolder);
 }
 
-QString EmbeddedDriver::databasePath(const QString& catalog) {
+EmbeddedDriver::EmbeddedDriver(QString databaseFolder) : m_databaseFolder(std::move(databaseFolder)) {}
+
+QString EmbeddedDriver::databasePath(const QString& databaseFolder, const QString& catalog) {
     if (QDir::isAbsolutePath(catalog))
         return QDir::cleanPath(catalog);
-    const QString dir = QString::fromStdString(platform::ExecutableDir());
-    return QDir::cleanPath(dir + "/Data/" + catalog);
+    if (databaseFolder.isEmpty())
+        return QString();
+    return QDir::cleanPath(databaseFolder + "/" + catalog);
 }
 
 void EmbeddedDriver::open(const ConnectionPairs& settings) {
@@ -54,7 +56,9 @@ void EmbeddedDriver::open(const ConnectionPairs& settings) {
     const QString password = setting(settings, "Password");
     if (catalog.trimmed().isEmpty())
         cannotOpen(catalog, "No database file was named.");
-    const QString path = databasePath(catalog);
+    const QString path = databasePath(m_databaseFolder, catalog);
+    if (path.isEmpty())
+        cannotOpen(catalog, "No folder was given for database files.");
     if (!QFileInfo(path).isFile())
         cannotOpen(catalog, QString("The file \"%1\" does not exist.").arg(QDir::toNativeSeparators(path)));
     try {

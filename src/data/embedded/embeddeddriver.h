@@ -13,8 +13,11 @@ struct TsqlStatement;
 // T-SQL front (EXEC, SET DATEFORMAT) that accepts what the client sends to the server.
 class EmbeddedDriver : public Driver {
 public:
-    // Opens the file named by Initial Catalog: a plain name in the program's Data folder, an
-    // absolute path as it is. Checks User ID and Password against sys_logins and refuses with
+    // databaseFolder: where plain database names are looked for.
+    explicit EmbeddedDriver(QString databaseFolder = QString());
+
+    // Opens the file named by Initial Catalog: a plain name in the database folder, an absolute
+    // path as it is. Checks User ID and Password against sys_logins and refuses with
     // "Login failed for user 'NAME'.". A missing or damaged file is refused, never created.
     void open(const ConnectionPairs& settings) override;
     void close() override;
@@ -24,17 +27,19 @@ public:
     // The session's date order ("mdy" until SET DATEFORMAT changes it).
     QString dateOrder() const { return m_dateOrder; }
 
-    // Where a plain database name is looked for: the Data folder beside the executable.
-    static QString databasePath(const QString& catalog);
+    // The file a catalog names: a plain name inside databaseFolder, an absolute path as it is; empty
+    // when a plain name meets an empty folder.
+    static QString databasePath(const QString& databaseFolder, const QString& catalog);
 
 private:
     StatementResult runSql(const QString& text, const QList<QVariant>& values);
     StatementResult runProcedure(const TsqlStatement& call, const QList<QVariant>& values);
 
+    QString m_databaseFolder;
     SqliteDatabase m_db;
     LoginPermissions m_permissions;
     QString m_dateOrder = QStringLiteral("mdy");
 };
 
 // The engine behind a Data Source of "embedded".
-std::unique_ptr<Driver> CreateEmbeddedDriver();
+std::unique_ptr<Driver> CreateEmbeddedDriver(const QString& databaseFolder);

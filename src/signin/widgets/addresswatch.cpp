@@ -1,18 +1,9 @@
 #include "addresswatch.h"
 
-#include "platform/hostresolver.h"
 #include "signin/workstationidentity.h"
 
-namespace {
-const platform::SystemHostResolver SystemResolver;
-}
-
-AddressWatch::AddressWatch() : m_resolver(&SystemResolver) {}
+AddressWatch::AddressWatch(const platform::HostResolver& resolver) : m_resolver(resolver) {}
 
 QString AddressWatch::LocalAddress() const {
-    return ::LocalAddress(*m_resolver);
-}
-
-void AddressWatch::setResolver(const platform::HostResolver* resolver) {
-    m_resolver = resolver != nullptr ? resolver : &SystemResolver;
+    return ::LocalAddress(m_resolver);
 }

@@ -10,13 +10,10 @@ class HostResolver;
 // call. It keeps no history and runs no background check, since nothing reads one.
 class AddressWatch {
 public:
-    AddressWatch();
+    explicit AddressWatch(const platform::HostResolver& resolver);
 
     QString LocalAddress() const;
 
-    // The resolver to ask; tests answer for names without the machine's resolver.
-    void setResolver(const platform::HostResolver* resolver);
-
 private:
-    const platform::HostResolver* m_resolver;
+    const platform::HostResolver& m_resolver;
 };

@@ -1,10 +1,10 @@
 #include "tform8.h"
 
 #include "centredlabel.h"
-#include "data/query.h"
-#include "datamodule/tdm_mb.h"
+#include "context/installation.h"
+#include "context/programcontext.h"
+#include "context/usershell.h"
 #include "picturebox.h"
-#include "platform/executablepath.h"
 #include "signin/signinexchange.h"
 #include "signinedit.h"
 
@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMetaObject>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QToolButton>
@@ -46,17 +45,11 @@ QChar typedCharacter(const QKeyEvent* event) {
     return text.size() == 1 ? text[0] : QChar();
 }
 
-void callApplication(const char* method, const QString* text = nullptr) {
-    QObject* app = QCoreApplication::instance();
-    const bool called = text != nullptr ? QMetaObject::invokeMethod(app, method, Q_ARG(QString, *text))
-                                        : QMetaObject::invokeMethod(app, method);
-    Q_ASSERT_X(called, method, "the application object offers it");
-    (void)called;
-}
-
 } // namespace
 
-TForm8::TForm8(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
+TForm8::TForm8(const ProgramContext& context, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), IPWatch1(context.hostResolver),
+      m_context(context) {
     setObjectName("Form8");
     setWindowTitle(QString::fromUtf8("Аутентификация"));
     setFixedSize(497, 273);
@@ -128,8 +121,7 @@ TForm8::TForm8(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindow
 
 void TForm8::FormCreate() {
     // The replacement script that an update leaves behind; on an ordinary start there is none.
-    QFile::remove(QString::fromStdString(platform::ExecutableDir()) +
-                  QString::fromLatin1(platform::PathSeparator()) + QStringLiteral("ZOR 27.bat"));
+    QFile::remove(m_context.installation.updateScript());
     Label1->setText(QStringLiteral("V.") + QString::number(ProgramVersion));
     Label1->adjustSize();
     AttemptCount = 0;
@@ -137,35 +129,14 @@ void TForm8::FormCreate() {
     // Qt paints every widget double-buffered already.
 }
 
-QString TForm8::MismatchMessage() {
-    return QString::fromUtf8("Новый пароль подтвержден не верно!!!\rПодтвердите пароль заново.");
-}
-
-bool TForm8::Authenticate(Connection& connection, const QString& newPassword) {
-    return RunSignInAttempt(*this, connection, newPassword);
+bool TForm8::Authenticate(const QString& newPassword) {
+    return RunSignInAttempt(*this, m_context, newPassword);
 }
 
 void TForm8::SpeedButton2Click() {
     ++AttemptCount;
-    bool signedIn = false;
-    if (!ChangePasswordMode) {
-        signedIn = Authenticate(*DM_MB->ADOCon, QStringLiteral("NULL"));
-    } else if (Edit1->text() != Edit2->text()) {
-        Edit1->clear();
-        Edit2->clear();
-        StatusLabel->setText(MismatchMessage());
-        return;
-    } else {
-        signedIn = Authenticate(*DM_MB->ADOCon, Edit1->text());
-    }
-    if (!signedIn)
-        return;
-    {
-        Query dateFormat(QString(), DM_MB->ADOCon);
-        dateFormat.setSqlText(QStringLiteral("SET DATEFORMAT dmy"));
-        dateFormat.execSQL();
-    }
-    done(1);
+    if (PressSignIn(*this, m_context))
+        done(1);
 }
 
 void TForm8::SpeedButton3Click() {
@@ -174,7 +145,7 @@ void TForm8::SpeedButton3Click() {
 }
 
 void TForm8::SpeedButton1Click() {
-    callApplication("requestTermination");
+    m_context.shell.requestTermination();
 }
 
 void TForm8::Image1MouseDown(Qt::MouseButton button, const QPoint& globalPosition) {
@@ -216,11 +187,7 @@ bool TForm8::Edit1KeyPress(QKeyEvent* event) {
 void TForm8::Timer1Timer() {
     if (Timer1->interval() == 2000)
         Timer1->setInterval(100);
-    callApplication("requestTermination");
-}
-
-void TForm8::setProgramUpdate(std::function<void(TForm8&)> update) {
-    m_programUpdate = std::move(update);
+    m_context.shell.requestTermination();
 }
 
 QString TForm8::loginText() const {
@@ -235,6 +202,19 @@ quint8 TForm8::attemptCount() const {
 QString TForm8::localAddress() const {
     return IPWatch1.LocalAddress();
 }
+bool TForm8::changePasswordMode() const {
+    return ChangePasswordMode;
+}
+QString TForm8::newPasswordText() const {
+    return Edit1->text();
+}
+QString TForm8::confirmationText() const {
+    return Edit2->text();
+}
+void TForm8::clearNewPasswords() {
+    Edit1->clear();
+    Edit2->clear();
+}
 void TForm8::setStatusText(const QString& text) {
     StatusLabel->setText(text);
 }
@@ -246,13 +226,8 @@ void TForm8::pressPanelButton() {
 void TForm8::disablePanelButton() {
     SpeedButton3->setEnabled(false);
 }
-void TForm8::showPlainMessage(const QString& text) {
-    callApplication("showPlainMessage", &text);
-}
-
 void TForm8::runProgramUpdate() {
-    if (m_programUpdate)
-        m_programUpdate(*this);
+    // The update itself is not built yet: the order is taken and the dialog stays as it is.
 }
 
 void TForm8::reject() {

@@ -5,10 +5,9 @@
 
 #include <QDialog>
 #include <QPoint>
-#include <functional>
 
 class CentredLabel;
-class Connection;
+struct ProgramContext;
 class PictureBox;
 class QKeyEvent;
 class QLabel;
@@ -26,7 +25,7 @@ public:
     static constexpr int OpenPanelHeight = 416;
     static constexpr int ProgramVersion = 1;
 
-    explicit TForm8(QWidget* owner = nullptr);
+    explicit TForm8(const ProgramContext& context, QWidget* owner = nullptr);
 
     PictureBox* Image1;
     SignInEdit* Login_Edit;
@@ -44,8 +43,8 @@ public:
     quint8 AttemptCount = 0;
     bool ChangePasswordMode = false;
 
-    // One sign-in attempt on the connection; true when it is open as the user with the year list open.
-    bool Authenticate(Connection& connection, const QString& newPassword);
+    // One sign-in attempt; true when the connection is open as the user with the year list open.
+    bool Authenticate(const QString& newPassword);
 
     void FormCreate();
     void SpeedButton2Click();
@@ -58,22 +57,19 @@ public:
     bool Edit1KeyPress(QKeyEvent* event);
     void Timer1Timer();
 
-    // Runs the program update that the server ordered; set by the application.
-    void setProgramUpdate(std::function<void(TForm8&)> update);
-
     // SignInView
     QString loginText() const override;
     QString passwordText() const override;
     quint8 attemptCount() const override;
     QString localAddress() const override;
+    bool changePasswordMode() const override;
+    QString newPasswordText() const override;
+    QString confirmationText() const override;
+    void clearNewPasswords() override;
     void setStatusText(const QString& text) override;
     void pressPanelButton() override;
     void disablePanelButton() override;
-    void showPlainMessage(const QString& text) override;
     void runProgramUpdate() override;
-
-    // The mismatch message of the new password and its confirmation.
-    static QString MismatchMessage();
 
 public slots:
     // Closing the window (there is no title bar, but the system may ask) ends the run like a cancel.
@@ -84,7 +80,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    std::function<void(TForm8&)> m_programUpdate;
+    const ProgramContext& m_context;
     bool m_dragging = false;
     QPoint m_dragOffset;
 };

@@ -1,6 +1,5 @@
 #include "data/dataerror.h"
 #include "data/embedded/embeddeddriver.h"
-#include "platform/executablepath.h"
 #include "support/contractdb.h"
 
 #include <QDir>
@@ -106,10 +105,14 @@ TEST_F(EmbeddedDriverTest, ADamagedPageGivesAnErrorInsteadOfData) {
         << message.toStdString();
 }
 
-TEST_F(EmbeddedDriverTest, LooksForAPlainNameInTheDataFolderBesideTheProgram) {
-    EXPECT_EQ(EmbeddedDriver::databasePath("demo.db"),
-              QDir::cleanPath(QString::fromStdString(platform::ExecutableDir()) + "/Data/demo.db"));
-    EXPECT_EQ(EmbeddedDriver::databasePath(m_file), QDir::cleanPath(m_file));
+TEST_F(EmbeddedDriverTest, LooksForAPlainNameInTheDatabaseFolder) {
+    EXPECT_EQ(EmbeddedDriver::databasePath("/opt/zor/Data", "demo.db"), "/opt/zor/Data/demo.db");
+    EXPECT_EQ(EmbeddedDriver::databasePath("/opt/zor/Data", m_file), QDir::cleanPath(m_file));
+    EXPECT_EQ(EmbeddedDriver::databasePath("", "demo.db"), "");
+    EmbeddedDriver unplaced;
+    EXPECT_EQ(errorOf([&] { unplaced.open(settings("demo.db", "zor_demo", "Zor27demo")); }),
+              "Cannot open database \"demo.db\" requested by the login. No folder was given for database "
+              "files.");
 }
 
 TEST_F(EmbeddedDriverTest, RunsNothingWhileClosed) {
