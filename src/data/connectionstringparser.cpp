@@ -65,10 +65,3 @@ QList<QPair<QString, QString>> ParseConnectionString(const QString& text) {
     }
     return pairs;
 }
-
-QString ConnectionStringValue(const QList<QPair<QString, QString>>& pairs, const QString& key) {
-    for (const auto& pair : pairs)
-        if (pair.first.compare(key, Qt::CaseInsensitive) == 0)
-            return pair.second;
-    return QString();
-}

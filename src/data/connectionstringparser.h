@@ -1,5 +1,7 @@
 #pragma once
 
+#include "driver.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -8,6 +10,3 @@
 // (a doubled quote inside stands for one); unquoted keys and values are trimmed; "==" in a key is
 // a literal "=". Raises std::invalid_argument for an unterminated quote or text after a closing quote.
 QList<QPair<QString, QString>> ParseConnectionString(const QString& text);
-
-// The value of a key (compared without regard to case), or a null string when it is absent.
-QString ConnectionStringValue(const QList<QPair<QString, QString>>& pairs, const QString& key);

@@ -64,6 +64,15 @@ struct StatementResult {
 
 using ConnectionPairs = QList<QPair<QString, QString>>;
 
+// The value of a connection setting (keys compared without regard to case), or a null string when
+// it is absent.
+inline QString ConnectionStringValue(const ConnectionPairs& pairs, const QString& key) {
+    for (const auto& pair : pairs)
+        if (pair.first.compare(key, Qt::CaseInsensitive) == 0)
+            return pair.second;
+    return QString();
+}
+
 class Driver {
 public:
     virtual ~Driver() = default;

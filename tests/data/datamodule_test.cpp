@@ -1,10 +1,12 @@
-// The data module and the data access layer on the embedded engine, against contract database
-// files in a temporary folder.
+// The data module and the data access layer on both engines, against a contract database file in a
+// temporary folder: the embedded engine opens it, and the SQL Server driver reaches it through FreeTDS
+// and the stand-in.
 #include "data/dataerror.h"
 #include "data/driverfactory.h"
 #include "datamodule/tdm_mb.h"
 #include "platform/silentabort.h"
 #include "support/contractdb.h"
+#include "support/tdsstandin.h"
 
 #include "support/errortext.h"
 #include <QDateTime>
@@ -42,17 +44,38 @@ QString EmbeddedConnectionString(const QString& file, const QString& user = "zor
            ";Initial Catalog=\"" + file + "\";Data Source=embedded";
 }
 
-class DataModuleTest : public ::testing::Test {
+QString ServerConnectionString(const QString& dataSource, const QString& user = "zor_demo",
+                               const QString& password = "Zor27demo") {
+    return "Provider=SQLOLEDB.1;Password=" + password + ";Persist Security Info=True;User ID=" + user +
+           ";Initial Catalog=demo;Data Source=" + dataSource;
+}
+
+enum class Engine { Embedded, SqlServer };
+
+class DataModuleTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
         m_file = testsupport::BuildContractDb(m_dir.path(), true, "demo.db");
+        startServer();
         m.ADOCon->setDriverFactory([this](const ConnectionPairs& settings) {
             return std::make_unique<RecordingDriver>(CreateDriver(settings, m_dir.path()), &m_sent, &m_bound);
         });
-        m.ADOCon->setConnectionString(EmbeddedConnectionString(m_file));
+        m.ADOCon->setConnectionString(connectionString());
         m.ADOCon->open();
         m.setSaveButtonSwitch([this](bool enabled) { m_saveSwitches.append(enabled); });
+    }
+
+    bool throughServer() const { return GetParam() == Engine::SqlServer; }
+
+    void startServer() {
+        if (throughServer())
+            m_server = std::make_unique<testsupport::TdsStandIn>(m_file, m_dir.path());
+    }
+
+    QString connectionString(const QString& user = "zor_demo", const QString& password = "Zor27demo") const {
+        return throughServer() ? ServerConnectionString(m_server->dataSource(), user, password)
+                               : EmbeddedConnectionString(m_file, user, password);
     }
 
     // The keys of the group with the most schedule rows in the demo data.
@@ -76,11 +99,14 @@ protected:
     // Another session on the same file, as another user or an administrator would have.
     void runElsewhere(const QString& statement) { testsupport::ExecuteSql(m_file, statement); }
 
-    // A fresh demo database under the open connection.
+    // A fresh demo database under the connection, opened again.
     void rebuild() {
         m.ADOCon->close();
         m.ADOTable1->close();
+        m_server.reset();
         testsupport::BuildContractDb(m_dir.path(), true, "demo.db");
+        startServer();
+        m.ADOCon->setConnectionString(connectionString());
         m.ADOCon->open();
     }
 
@@ -99,13 +125,14 @@ protected:
 
     QTemporaryDir m_dir;
     QString m_file;
+    std::unique_ptr<testsupport::TdsStandIn> m_server;
     TDM_MB m;
     QStringList m_sent;
     QList<QList<QVariant>> m_bound;
     QList<bool> m_saveSwitches;
 };
 
-TEST_F(DataModuleTest, ListQueriesCascadeOnTheDemoData) {
+TEST_P(DataModuleTest, ListQueriesCascadeOnTheDemoData) {
     m.ADOQ_A_Year->open();
     m.ADOQ_A_Year->setSort("Year");
     ASSERT_EQ(m.ADOQ_A_Year->fieldCount(), 2);
@@ -158,9 +185,16 @@ TEST_F(DataModuleTest, ListQueriesCascadeOnTheDemoData) {
                                "              id_semester=?\r\n"
                                "GROUP BY id_faculty, [p23-2]\r\n");
     EXPECT_EQ(m_bound[faculty], QList<QVariant>({keys[0], keys[1]}));
+    if (throughServer())
+        EXPECT_TRUE(
+            m_server->statements().contains("SELECT  id_faculty, [p23-2] AS Faculty FROM [InfoForRating] \r\n"
+                                            "WHERE id_a_year =@P1 AND\r\n"
+                                            "              id_semester=@P2\r\n"
+                                            "GROUP BY id_faculty, [p23-2]\r\n"))
+            << m_server->statements().join("\n---\n").toStdString();
 }
 
-TEST_F(DataModuleTest, ScheduleExposesItsDeclaredFieldsWithTheLookup) {
+TEST_P(DataModuleTest, ScheduleExposesItsDeclaredFieldsWithTheLookup) {
     openSchedule();
     const char* expected[] = {"Discipline", "Kafedra",          "t_fio",      "FKontr", "Time_1", "Date_1",
                               "Audience_1", "id_typeControl_1", "TypeControl"};
@@ -185,7 +219,7 @@ TEST_F(DataModuleTest, ScheduleExposesItsDeclaredFieldsWithTheLookup) {
     }
 }
 
-TEST_F(DataModuleTest, LookupOfNullAndUnmatchedKeysIsEmptyAndTheTableIsReadOnce) {
+TEST_P(DataModuleTest, LookupOfNullAndUnmatchedKeysIsEmptyAndTheTableIsReadOnce) {
     openSchedule();
     ASSERT_GE(m.ADOQ_RatingTable->recordCount(), 3);
     const QVariant first = m.ADOQ_RatingTable->cellAt(0, m.ADOQ_RatingTable->columnIndex("id_schedule"));
@@ -207,7 +241,7 @@ TEST_F(DataModuleTest, LookupOfNullAndUnmatchedKeysIsEmptyAndTheTableIsReadOnce)
     EXPECT_EQ(m.ADOQ_RatingTableid_typeControl_1->valueAt(2).toInt(), 77);
 }
 
-TEST_F(DataModuleTest, OpeningFailsNamingTheFieldAndStaysClosed) {
+TEST_P(DataModuleTest, OpeningFailsNamingTheFieldAndStaysClosed) {
     const struct {
         const char* change; // the body of GetRatingTable, or a statement on the database
         bool procedure;
@@ -238,7 +272,7 @@ TEST_F(DataModuleTest, OpeningFailsNamingTheFieldAndStaysClosed) {
     }
 }
 
-TEST_F(DataModuleTest, PostWritesOnlyTheChangedColumnsInTheOrderOfChange) {
+TEST_P(DataModuleTest, PostWritesOnlyTheChangedColumnsInTheOrderOfChange) {
     openSchedule();
     m.ADOQ_RatingTable->setRecNo(2);
     const QVariant key = currentKey();
@@ -279,7 +313,7 @@ TEST_F(DataModuleTest, PostWritesOnlyTheChangedColumnsInTheOrderOfChange) {
     EXPECT_EQ(stored("Audience_1", key).toString(), "Б-1");
 }
 
-TEST_F(DataModuleTest, RefusedPostKeepsEverythingTheUserTyped) {
+TEST_P(DataModuleTest, RefusedPostKeepsEverythingTheUserTyped) {
     const struct {
         const char* name;
         const char* elsewhere;
@@ -330,7 +364,7 @@ TEST_F(DataModuleTest, RefusedPostKeepsEverythingTheUserTyped) {
     }
 }
 
-TEST_F(DataModuleTest, AddingRowsIsRefusedSilentlyAfterPostingTheEditedRow) {
+TEST_P(DataModuleTest, AddingRowsIsRefusedSilentlyAfterPostingTheEditedRow) {
     openSchedule();
     const int rows = m.ADOQ_RatingTable->recordCount();
     m.ADOQ_RatingTable->last();
@@ -356,7 +390,7 @@ TEST_F(DataModuleTest, AddingRowsIsRefusedSilentlyAfterPostingTheEditedRow) {
               "ADOQ_RatingTable: Dataset not in edit or insert mode");
 }
 
-TEST_F(DataModuleTest, BeginAndEndMarks) {
+TEST_P(DataModuleTest, BeginAndEndMarks) {
     openSchedule();
     Query& q = *m.ADOQ_RatingTable;
     ASSERT_GE(q.recordCount(), 3);
@@ -390,7 +424,7 @@ TEST_F(DataModuleTest, BeginAndEndMarks) {
     }
 }
 
-TEST_F(DataModuleTest, SortKeepsTheCurrentRecord) {
+TEST_P(DataModuleTest, SortKeepsTheCurrentRecord) {
     openSchedule();
     Query& q = *m.ADOQ_RatingTable;
     q.setRecNo(q.recordCount());
@@ -404,7 +438,7 @@ TEST_F(DataModuleTest, SortKeepsTheCurrentRecord) {
     EXPECT_EQ(ErrorText([&] { q.setSort("Nothing"); }), "ADOQ_RatingTable: Field 'Nothing' not found");
 }
 
-TEST_F(DataModuleTest, LayerErrors) {
+TEST_P(DataModuleTest, LayerErrors) {
     Query named("Q", m.ADOCon);
     named.setSqlText("UPDATE ControlSchedule SET Time_1 = Time_1 WHERE 0 = 1");
     EXPECT_EQ(ErrorText([&] { named.open(); }), "Q: CommandText does not return a result set");
@@ -429,9 +463,14 @@ TEST_F(DataModuleTest, LayerErrors) {
               "Operation is not allowed when the connection is open");
     m.ADOCon->close();
     EXPECT_FALSE(read.isActive());
-    m.ADOCon->setConnectionString(EmbeddedConnectionString(m_file, "zor_demo", "wrong"));
+    m.ADOCon->setConnectionString(connectionString("zor_demo", "wrong"));
     EXPECT_EQ(ErrorText([&] { m.ADOCon->open(); }), "Login failed for user 'zor_demo'.");
     EXPECT_FALSE(m.ADOCon->isOpen());
 }
+
+INSTANTIATE_TEST_SUITE_P(BothEngines, DataModuleTest, ::testing::Values(Engine::Embedded, Engine::SqlServer),
+                         [](const ::testing::TestParamInfo<Engine>& info) {
+                             return info.param == Engine::Embedded ? "Embedded" : "SqlServer";
+                         });
 
 } // namespace

@@ -19,14 +19,6 @@ QString bareName(const QString& name) {
     return (trimmed.startsWith('@') ? trimmed.mid(1) : trimmed).toLower();
 }
 
-// The value of a connection setting, keys compared without regard to case; null when absent.
-QString setting(const ConnectionPairs& settings, const QString& key) {
-    for (const auto& [name, value] : settings)
-        if (name.trimmed().compare(key, Qt::CaseInsensitive) == 0)
-            return value;
-    return {};
-}
-
 [[noreturn]] void cannotOpen(const QString& catalog, const QString& reason) {
     throw DataError(QString("Cannot open database \"%1\" requested by the login. %2").arg(catalog, reason));
 }
@@ -49,11 +41,11 @@ QString EmbeddedDriver::databasePath(const QString& databaseFolder, const QStrin
 
 void EmbeddedDriver::open(const ConnectionPairs& settings) {
     close();
-    QString catalog = setting(settings, "Initial Catalog");
+    QString catalog = ConnectionStringValue(settings, "Initial Catalog");
     if (catalog.isNull())
-        catalog = setting(settings, "Database");
-    const QString user = setting(settings, "User ID");
-    const QString password = setting(settings, "Password");
+        catalog = ConnectionStringValue(settings, "Database");
+    const QString user = ConnectionStringValue(settings, "User ID");
+    const QString password = ConnectionStringValue(settings, "Password");
     if (catalog.trimmed().isEmpty())
         cannotOpen(catalog, "No database file was named.");
     const QString path = databasePath(m_databaseFolder, catalog);
