@@ -2,7 +2,9 @@
 
 #include "platform/executablepath.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -13,21 +15,35 @@ QString separator() {
 } // namespace
 
 Installation Installation::OfRunningProgram() {
-    return Installation(QFile::decodeName(QByteArray::fromStdString(platform::ExecutableDir())));
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(platform::ExecutableDir()));
+#ifdef ZOR_PACKAGED_PROGRAM_DIR
+    return Locate(folder, {QStringLiteral(ZOR_PACKAGED_PROGRAM_DIR), QStringLiteral(ZOR_PACKAGED_CONFIG_DIR),
+                           QStringLiteral(ZOR_PACKAGED_DATA_DIR)});
+#else
+    return Installation(folder);
+#endif
 }
 
-Installation::Installation(QString programFolder) : m_programFolder(std::move(programFolder)) {}
+Installation Installation::Locate(const QString& programFolder, const SystemPlaces& places) {
+    Installation installation(programFolder);
+    if (places.programFolder.isEmpty() ||
+        QDir::cleanPath(programFolder) != QDir::cleanPath(places.programFolder) ||
+        QFileInfo::exists(installation.m_bootstrapFile))
+        return installation;
+    installation.m_packaged = true;
+    installation.m_dataFolder = QDir::toNativeSeparators(places.dataFolder);
+    installation.m_bootstrapFile =
+        QDir::toNativeSeparators(places.configFolder) + separator() + QStringLiteral("ZOR");
+    return installation;
+}
+
+Installation::Installation(QString programFolder) : m_programFolder(std::move(programFolder)) {
+    m_dataFolder = inProgramFolder(QStringLiteral("Data"));
+    m_bootstrapFile = m_dataFolder + separator() + QStringLiteral("ZOR");
+}
 
 QString Installation::inProgramFolder(const QString& name) const {
     return m_programFolder + separator() + name;
-}
-
-QString Installation::dataFolder() const {
-    return inProgramFolder(QStringLiteral("Data"));
-}
-
-QString Installation::bootstrapFile() const {
-    return dataFolder() + separator() + QStringLiteral("ZOR");
 }
 
 QString Installation::updateFolder() const {

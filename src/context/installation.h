@@ -6,17 +6,31 @@
 // names below it. Every path of the installation is built here, with the system's separators.
 class Installation {
 public:
-    // The installation around the running executable.
-    static Installation OfRunningProgram();
+    // Where a copy installed by the system's package manager keeps what a program folder holds in
+    // "Data" (its program folder belongs to the package manager).
+    struct SystemPlaces {
+        QString programFolder; // the packaged executable's folder
+        QString configFolder;  // holds the bootstrap file "ZOR"
+        QString dataFolder;    // holds the embedded databases
+    };
 
-    // programFolder without a trailing separator.
+    // The installation around the running executable, with the places this build was made for.
+    static Installation OfRunningProgram();
+    // A program folder's installation: the packaged one when the folder is places.programFolder and
+    // holds no "Data" folder with a bootstrap file of its own, otherwise everything beside the
+    // executable.
+    static Installation Locate(const QString& programFolder, const SystemPlaces& places);
+
+    // Everything beside the executable; programFolder without a trailing separator.
     explicit Installation(QString programFolder);
 
     const QString& programFolder() const { return m_programFolder; }
+    // True for a copy installed by the package manager, which must not replace its own files.
+    bool isPackaged() const { return m_packaged; }
     // "Data": the bootstrap file and the embedded databases.
-    QString dataFolder() const;
+    const QString& dataFolder() const { return m_dataFolder; }
     // "Data\ZOR", the scrambled bootstrap credentials.
-    QString bootstrapFile() const;
+    const QString& bootstrapFile() const { return m_bootstrapFile; }
     // "tempZOR", where an update downloads the new executable.
     QString updateFolder() const;
     // "tempZOR\ZOR 27.exe".
@@ -31,4 +45,7 @@ public:
 
 private:
     QString m_programFolder;
+    QString m_dataFolder;
+    QString m_bootstrapFile;
+    bool m_packaged = false;
 };

@@ -1,6 +1,9 @@
 #include "context/installation.h"
 #include "platform/executablepath.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(InstallationTest, EveryPathLiesInTheProgramFolder) {
@@ -15,4 +18,24 @@ TEST(InstallationTest, EveryPathLiesInTheProgramFolder) {
 TEST(InstallationTest, TheRunningProgramsFolderIsTheExecutablesOwn) {
     EXPECT_EQ(Installation::OfRunningProgram().programFolder(),
               QString::fromStdString(platform::ExecutableDir()));
+}
+
+TEST(InstallationTest, APackagedCopyKeepsItsFilesInTheSystemsPlaces) {
+    QTemporaryDir root;
+    const Installation::SystemPlaces places{root.filePath("usr/lib/zor27"), root.filePath("etc/zor27"),
+                                            root.filePath("var/lib/zor27")};
+    const Installation packaged = Installation::Locate(places.programFolder, places);
+    EXPECT_TRUE(packaged.isPackaged());
+    EXPECT_EQ(packaged.bootstrapFile(), root.filePath("etc/zor27/ZOR"));
+    EXPECT_EQ(packaged.dataFolder(), root.filePath("var/lib/zor27"));
+
+    // A bootstrap file beside the executable wins, and any other folder is a folder of its own.
+    QDir().mkpath(places.programFolder + "/Data");
+    QFile(places.programFolder + "/Data/ZOR").open(QIODevice::WriteOnly);
+    const Installation beside = Installation::Locate(places.programFolder, places);
+    EXPECT_FALSE(beside.isPackaged());
+    EXPECT_EQ(beside.bootstrapFile(), places.programFolder + "/Data/ZOR");
+    const Installation elsewhere = Installation::Locate(root.filePath("opt/zor"), places);
+    EXPECT_FALSE(elsewhere.isPackaged());
+    EXPECT_EQ(elsewhere.dataFolder(), root.filePath("opt/zor/Data"));
 }

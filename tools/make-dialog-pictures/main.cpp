@@ -2,10 +2,10 @@
 //
 //   make-dialog-pictures OUTPUT_FOLDER
 //
-// writes signin-top.jpg (1677 x 935) and signin-panel.jpg (3070 x 862). The dialog draws each scaled
-// to its width of 497 pixels, so every rectangle below is given in dialog pixels and multiplied by
-// the picture's scale: the white entry boxes and the bevelled buttons then lie exactly under the
-// edits and the flat buttons that the dialog places over them.
+// writes signin-top.jpg (1677 x 935), signin-panel.jpg (3070 x 862) and the program's icon zor27.png. The
+// dialog draws each scaled to its width of 497 pixels, so every rectangle below is given in dialog pixels and
+// multiplied by the picture's scale: the white entry boxes and the bevelled buttons then lie exactly under
+// the edits and the flat buttons that the dialog places over them.
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
@@ -322,6 +322,43 @@ bool drawPanel(const QString& path) {
     return canvas.save(path);
 }
 
+// The program's icon: a calendar leaf with the day of a test ringed, 256 x 256 with transparency.
+bool drawIcon(const QString& path) {
+    QImage image(256, 256, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF leaf(20, 28, 216, 208);
+    p.setPen(QPen(QColor(0, 0, 128), 6));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(leaf, 22, 22);
+    QPainterPath outline;
+    outline.addRoundedRect(leaf, 22, 22);
+    p.save();
+    p.setClipPath(outline);
+    p.fillRect(QRectF(leaf.left(), leaf.top(), leaf.width(), 62), QColor(0, 0, 128));
+    p.restore();
+    p.setPen(Qt::NoPen);
+    p.setBrush(Caption);
+    for (const int x : {70, 186})
+        p.drawRoundedRect(QRectF(x - 9, 12, 18, 40), 8, 8);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(40);
+    p.setFont(font);
+    p.setPen(Caption);
+    p.drawText(QRectF(leaf.left(), leaf.top() + 8, leaf.width(), 54), Qt::AlignCenter, QStringLiteral("ZOR"));
+    p.setPen(QPen(QColor(90, 90, 90), 4));
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 4; ++column)
+            p.drawPoint(QPointF(58 + column * 47, 122 + row * 40));
+    p.setPen(QPen(QColor(200, 0, 0), 9));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(152, 162), 30, 26);
+    p.end();
+    return image.save(path, "PNG");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -333,7 +370,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    if (!drawTop(folder.filePath("signin-top.jpg")) || !drawPanel(folder.filePath("signin-panel.jpg"))) {
+    if (!drawTop(folder.filePath("signin-top.jpg")) || !drawPanel(folder.filePath("signin-panel.jpg")) ||
+        !drawIcon(folder.filePath("zor27.png"))) {
         std::fprintf(stderr, "make-dialog-pictures: cannot write the pictures into %s\n", argv[1]);
         return 1;
     }

@@ -28,7 +28,11 @@ int fail(const QString& message) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    // The source tree's db/ for a build, the scripts installed beside the tool for an installed copy.
     QString scripts = QStringLiteral(ZOR_DB_SCRIPTS);
+    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/db");
+    if (!QFileInfo::exists(scripts) && QFileInfo::exists(installed))
+        scripts = installed;
     bool demo = true;
     int largeRows = 0;
     QString file;
