@@ -80,6 +80,36 @@ void GridModel::setArea(int width, int height, int scrollBarExtent) {
     requestLayout();
 }
 
+void GridModel::setOptions(GridOptions options) {
+    m_layout.setOptions(options);
+    requestLayout();
+}
+
+void GridModel::setOptionsEx(GridOptionsEx options) {
+    m_layout.setOptionsEx(options);
+    requestLayout();
+}
+
+void GridModel::setFitColWidths(bool fit) {
+    m_layout.setFitColWidths(fit);
+    requestLayout();
+}
+
+void GridModel::setMultiTitle(bool multiTitle) {
+    m_layout.setMultiTitle(multiTitle);
+    requestLayout();
+}
+
+void GridModel::setMinFitWidth(int width) {
+    m_layout.setMinFitWidth(width);
+    requestLayout();
+}
+
+void GridModel::setTitleMarginV(int margin) {
+    m_layout.setTitleMarginV(margin);
+    requestLayout();
+}
+
 void GridModel::requestLayout() {
     if (m_updateLock > 0) {
         m_layoutPending = true;
@@ -108,7 +138,7 @@ void GridModel::runLayout() {
     }
     m_layoutRunning = false;
     ++m_layoutPasses;
-    showCurrent(false);
+    showCurrent(nullptr);
     emit changed();
 }
 
@@ -139,22 +169,24 @@ void GridModel::dataSetChanged() {
         m_topRecord = 0;
     m_wasActive = active;
     requestLayout();
-    showCurrent(false);
+    showCurrent(nullptr);
     emit changed();
 }
 
 void GridModel::scrolled() {
-    const bool centre = m_centreNextMove;
-    m_centreNextMove = false;
+    const Centre* centre = m_nextMoveCentre;
+    m_nextMoveCentre = nullptr;
     showCurrent(centre);
     emit changed();
 }
 
-void GridModel::showCurrent(bool centre) {
+// Keeps the current record in view, scrolling as little as it can unless asked to centre it.
+void GridModel::showCurrent(const Centre* centre) {
     const int count = recordCount();
     const int rows = std::max(m_layout.fullRowCount(), 1);
     const int current = currentRecord();
-    if (current >= 0 && centre && (current < m_topRecord || current >= m_topRecord + rows))
+    const bool hidden = current < m_topRecord || current >= m_topRecord + rows;
+    if (current >= 0 && centre && (*centre == Centre::Always || hidden))
         m_topRecord = current - (rows - 1) / 2;
     m_topRecord = std::clamp(m_topRecord, 0, std::max(count - rows, 0));
     if (current >= 0 && current < m_topRecord)
@@ -195,16 +227,42 @@ void GridModel::moveBy(int distance) {
 }
 
 void GridModel::moveToRecord(int record) {
+    jumpTo(record, Centre::IfHidden);
+}
+
+void GridModel::jumpTo(int record, Centre centre) {
     if (!dataActive() || m_dataSet->isEmpty())
         return;
-    m_centreNextMove = true;
+    if (record == currentRecord()) {
+        m_dataSet->checkBrowseMode();
+        showCurrent(&centre);
+        emit changed();
+        return;
+    }
+    m_nextMoveCentre = &centre;
     try {
         m_dataSet->setRecNo(record + 1);
     } catch (...) {
-        m_centreNextMove = false;
+        m_nextMoveCentre = nullptr;
         throw;
     }
-    m_centreNextMove = false;
+    m_nextMoveCentre = nullptr;
+}
+
+GridPosition GridModel::position() const {
+    const int current = currentRecord();
+    if (current < 0)
+        return GridPosition();
+    const int shown = std::min(std::max(m_layout.fullRowCount(), 1), recordCount() - m_topRecord);
+    const int middle = m_topRecord + (shown - 1) / 2;
+    return GridPosition{middle, current - middle};
+}
+
+void GridModel::restorePosition(const GridPosition& position) {
+    if (position.middleRecord < 0 || position.middleRecord >= recordCount())
+        return;
+    jumpTo(position.middleRecord, Centre::Always);
+    moveBy(position.distance);
 }
 
 void GridModel::resizeColumn(int column, int width) {

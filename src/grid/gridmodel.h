@@ -3,6 +3,7 @@
 #include "data/dataset.h"
 #include "data/datasource.h"
 #include "gridlayout.h"
+#include "gridposition.h"
 
 #include <QList>
 #include <QObject>
@@ -47,14 +48,20 @@ public:
     // 0 while the dataset is closed.
     int recordCount() const;
 
-    GridLayout& layout() { return m_layout; }
     const GridLayout& layout() const { return m_layout; }
+    // The grid's settings; a change runs a layout pass.
+    void setOptions(GridOptions options);
+    void setOptionsEx(GridOptionsEx options);
+    void setFitColWidths(bool fit);
+    void setMultiTitle(bool multiTitle);
+    void setMinFitWidth(int width);
+    void setTitleMarginV(int margin);
     // The window's text measurement; layout passes run only while there is one.
     void setTextMeasure(const TextMeasure* measure);
     // The area inside the grid's border and the vertical scroll bar's width; a change runs a pass.
     void setArea(int width, int height, int scrollBarExtent);
     // Runs a layout pass, unless one is running or the update lock is held; a request made under
-    // the lock runs when the lock is released.
+    // the lock runs when the lock is released. Also to be called after changing a column.
     void requestLayout();
     void beginUpdate() { ++m_updateLock; }
     void endUpdate();
@@ -76,6 +83,11 @@ public:
     void moveBy(int distance);
     // Makes a record current; one that was not shown is shown in the middle row. Posts as moveBy.
     void moveToRecord(int record);
+    // The position to come back to after moves elsewhere (an invalid one while closed or empty).
+    GridPosition position() const;
+    // Goes to the remembered middle record, shows it in the middle row and moves by the remembered
+    // distance: the same record is current and the same rows are shown. Posts as moveBy.
+    void restorePosition(const GridPosition& position);
     // The user dragged the right border of a column to `width`; the widths are fitted again.
     void resizeColumn(int column, int width);
 
@@ -99,7 +111,9 @@ private:
     void updateTabStops();
     void dataSetChanged();
     void scrolled();
-    void showCurrent(bool centre);
+    enum class Centre { IfHidden, Always };
+    void jumpTo(int record, Centre centre);
+    void showCurrent(const Centre* centre);
     bool fieldReadOnly(const Field& field) const;
 
     std::vector<std::unique_ptr<TGridColumn>> m_columns;
@@ -114,5 +128,6 @@ private:
     int m_layoutPasses = 0;
     int m_topRecord = 0;
     int m_currentColumn = 0;
-    bool m_centreNextMove = false;
+    // How the next move of the dataset's current record is shown, when the grid itself moves it.
+    const Centre* m_nextMoveCentre = nullptr;
 };

@@ -145,8 +145,7 @@ TEST_F(GridModelTest, CurrentRowIsHighlightedAndTheCurrentCellOnlyWithFocus) {
     for (const auto& c : cases)
         EXPECT_EQ(grid.cellHighlight(c.record, c.column, c.focused), c.highlight)
             << c.record << ',' << c.column << ',' << c.focused;
-    grid.layout().setOptionsEx(grid.layout().optionsEx() &
-                               ~GridOptionsEx(dgxRowHighlight | dgxHighlightFocus));
+    grid.setOptionsEx(grid.layout().optionsEx() & ~GridOptionsEx(dgxRowHighlight | dgxHighlightFocus));
     EXPECT_EQ(grid.cellHighlight(3, 0, true), H::None);
     EXPECT_EQ(grid.cellHighlight(3, 5, true), H::None);
 }
@@ -240,6 +239,39 @@ TEST_F(GridModelTest, WindowFollowsTheCurrentRecordAndJumpsShowItInTheMiddle) {
     EXPECT_EQ(grid.topRecord(), 0);
     EXPECT_FALSE(layout.scrollBarShown());
     EXPECT_EQ(layout.clientWidth(), 866);
+}
+
+TEST_F(GridModelTest, RestoredPositionShowsTheSameRowsWithTheSameRecordCurrent) {
+    const GridLayout& layout = grid.layout();
+    db.openSchedule();
+    grid.setArea(866, 150, 17);
+    const struct {
+        int rows;
+        int top;
+        int current;
+        int middle;
+    } cases[] = {{5, 4, 7, 6}, {5, 4, 4, 6}, {6, 2, 7, 4}, {4, 0, 0, 1}, {5, 7, 11, 9}};
+    for (const auto& c : cases) {
+        grid.setArea(866, layout.dataTop() + c.rows * layout.rowPitch(), 17);
+        ASSERT_EQ(layout.fullRowCount(), c.rows);
+        // Scrolled down row by row to the window wanted, then to the record.
+        grid.moveToRecord(0);
+        grid.moveBy(c.top + c.rows - 1);
+        grid.moveBy(c.current - (c.top + c.rows - 1));
+        ASSERT_EQ(grid.topRecord(), c.top);
+        const GridPosition position = grid.position();
+        EXPECT_EQ(position.middleRecord, c.middle);
+        EXPECT_EQ(position.distance, c.current - c.middle);
+        grid.moveToRecord(c.current < 6 ? 11 : 0);
+        grid.restorePosition(position);
+        EXPECT_EQ(grid.currentRecord(), c.current) << c.rows << ' ' << c.current;
+        EXPECT_EQ(grid.topRecord(), c.top) << c.rows << ' ' << c.current;
+    }
+    // Fewer records than rows: the middle of the records shown.
+    grid.setArea(866, 600, 17);
+    grid.moveToRecord(3);
+    EXPECT_EQ(grid.position().middleRecord, 5);
+    EXPECT_EQ(grid.position().distance, -2);
 }
 
 TEST_F(GridModelTest, OpeningAndClosingRunALayoutPassAndKeepTheBaseWidths) {

@@ -157,7 +157,7 @@ TEST_F(WidthFittingTest, DraggingBordersKeepsTheTotal) {
 
 TEST_F(WidthFittingTest, WithoutFittingTheDraggedColumnTakesTheWidth) {
     resize(866);
-    m_grid.layout().setFitColWidths(false);
+    m_grid.setFitColWidths(false);
     m_grid.resizeColumn(1, 200);
     EXPECT_EQ(m_grid.column(1)->width(), 200);
     EXPECT_EQ(m_grid.column(1)->baseWidth(), 134);
