@@ -92,7 +92,8 @@ public:
     void resizeColumn(int column, int width);
 
     // The display text of a column's field in a record: Null gives an empty text, dates the
-    // user's short date with the long time when it is not midnight, the control type its name.
+    // user's short date with the long time when it is not midnight, a lookup field the value it
+    // looks up.
     QString cellText(int record, int column) const;
     // The display text of a column in the current record.
     QString displayText(int column) const;

@@ -54,8 +54,9 @@ TDBGrid::TDBGrid(QWidget* parent) : QAbstractScrollArea(parent), m_fixedColor(Si
 }
 
 TDBGrid::~TDBGrid() {
+    // The model outlives this body: it must neither measure nor notify a grid being destroyed.
+    disconnect(&m_model, nullptr, this, nullptr);
     m_model.setTextMeasure(nullptr);
-    m_model.setDataSource(nullptr);
 }
 
 void TDBGrid::setTitleFont(const QFont& font) {
