@@ -111,12 +111,16 @@ bool Field::isNull() const {
 }
 
 QString Field::asString() const {
-    const QVariant current = value();
-    if (IsNullValue(current))
+    return asStringAt(m_dataSet->recNo() - 1);
+}
+
+QString Field::asStringAt(int record) const {
+    const QVariant stored = valueAt(record);
+    if (IsNullValue(stored))
         return QString();
-    if (current.metaType().id() == QMetaType::QDateTime)
-        return DateTimeText(current.toDateTime());
-    return current.toString();
+    if (stored.metaType().id() == QMetaType::QDateTime)
+        return DateTimeText(stored.toDateTime());
+    return stored.toString();
 }
 
 int Field::asInteger() const {

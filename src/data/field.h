@@ -46,6 +46,8 @@ public:
     // Null reads as an empty text; dates as the user's short date, with the long time when it is
     // not midnight.
     QString asString() const;
+    // As asString, for the given record (0-based, in the dataset's current order), without moving.
+    QString asStringAt(int record) const;
     // Null reads as 0; text that is not a whole number raises DataError "'%s' is not a valid integer value".
     int asInteger() const;
     QDateTime asDateTime() const;

@@ -1,0 +1,68 @@
+// Renders the grid over the demo schedule into PNG files, to look at what the widget paints:
+// zor27-grid-snapshot FOLDER writes grid-schedule.png, grid-narrow.png, grid-edit.png and
+// grid-closed.png there, and enlarged corners of the schedule as grid-zoom-*.png.
+#include "app/application.h"
+#include "grid/schedulecolumns.h"
+#include "grid/widgets/tdbgrid.h"
+#include "scheduledb.h"
+
+#include <QDir>
+#include <cstdio>
+
+namespace {
+
+void Save(QWidget& widget, const QDir& folder, const QString& name) {
+    const QString path = folder.filePath(name);
+    if (!widget.grab().save(path))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: zor27-grid-snapshot FOLDER\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    folder.mkpath(QStringLiteral("."));
+    ScheduleDb db;
+    TDBGrid grid;
+    grid.setObjectName(QStringLiteral("DBGrid1"));
+    AddScheduleColumns(grid.model());
+    grid.setDataSource(db.module.DS_RatingTable);
+    // The grid's place in the main window: 870 × 367 less the panel and the two bevels.
+    grid.resize(870, 242);
+    grid.show();
+    grid.activateWindow();
+    app.processEvents();
+    Save(grid, folder, QStringLiteral("grid-closed.png"));
+    db.openSchedule();
+    grid.setFocus();
+    grid.model().moveBy(2);
+    grid.model().setCurrentColumn(5);
+    app.processEvents();
+    Save(grid, folder, QStringLiteral("grid-schedule.png"));
+    // The indicator, the first titles and the merged cell's left end, four times as large.
+    for (const auto& [name, area] :
+         {std::pair{QStringLiteral("grid-zoom-left.png"), QRect(0, 30, 220, 80)},
+          std::pair{QStringLiteral("grid-zoom-merged.png"), QRect(400, 0, 220, 90)}}) {
+        const QString path = folder.filePath(name);
+        grid.grab(area).scaled(area.size() * 4).save(path);
+        std::printf("%s\n", qPrintable(path));
+    }
+    db.module.ADOQ_RatingTable->edit();
+    db.module.ADOQ_RatingTableAudience_1->setAsString(QStringLiteral("2-202"));
+    app.processEvents();
+    Save(grid, folder, QStringLiteral("grid-edit.png"));
+    db.module.ADOQ_RatingTable->cancel();
+    grid.resize(450, 242);
+    app.processEvents();
+    Save(grid, folder, QStringLiteral("grid-narrow.png"));
+    return 0;
+}
