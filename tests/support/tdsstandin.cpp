@@ -12,7 +12,7 @@ TdsStandIn::TdsStandIn(const QString& databaseFile, const QString& folder) : m_f
     const QString portFile = folder + QStringLiteral("/standin.port");
     QFile::remove(portFile);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(QStringLiteral("python3"),
+    m_process.start(QStringLiteral(ZOR_PYTHON3),
                     {QStringLiteral(ZOR_TDS_STANDIN), QStringLiteral("--db"), databaseFile,
                      QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--port-file"), portFile,
                      QStringLiteral("--log"), folder + QStringLiteral("/standin.jsonl"),
