@@ -1,15 +1,17 @@
 #include "tform8.h"
 
 #include "centredlabel.h"
+#include "context/installation.h"
+#include "context/programcontext.h"
+#include "context/usershell.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
 #include "picturebox.h"
-#include "platform/executablepath.h"
 #include "signin/signinexchange.h"
 #include "signinedit.h"
+#include "update/programupdate.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMetaObject>
@@ -17,6 +19,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
+#include <stdexcept>
 
 TForm8* Form8 = nullptr;
 
@@ -128,8 +131,7 @@ TForm8::TForm8(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindow
 
 void TForm8::FormCreate() {
     // The replacement script that an update leaves behind; on an ordinary start there is none.
-    QFile::remove(QString::fromStdString(platform::ExecutableDir()) +
-                  QString::fromLatin1(platform::PathSeparator()) + QStringLiteral("ZOR 27.bat"));
+    RemoveLeftoverScripts(Installation::OfRunningProgram());
     Label1->setText(QStringLiteral("V.") + QString::number(ProgramVersion));
     Label1->adjustSize();
     AttemptCount = 0;
@@ -251,8 +253,24 @@ void TForm8::showPlainMessage(const QString& text) {
 }
 
 void TForm8::runProgramUpdate() {
-    if (m_programUpdate)
+    if (m_programUpdate) {
         m_programUpdate(*this);
+        return;
+    }
+    auto* shell = dynamic_cast<UserShell*>(QCoreApplication::instance());
+    if (shell == nullptr)
+        throw std::logic_error("The application offers no user shell");
+    const Installation installation = Installation::OfRunningProgram();
+    RunProgramUpdate(*this, ProgramContext{installation, *shell, *DM_MB});
+}
+
+void TForm8::setVersionText(const QString& text) {
+    Label1->setText(text);
+    Label1->adjustSize();
+}
+
+void TForm8::enableQuitTimer() {
+    Timer1->start();
 }
 
 void TForm8::reject() {

@@ -2,6 +2,7 @@
 
 #include "addresswatch.h"
 #include "signin/signinview.h"
+#include "update/updateview.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -19,7 +20,7 @@ class SignInEdit;
 // The sign-in dialog: two pictures with borderless edits and invisible flat buttons laid over the
 // entry boxes and buttons they draw. Ends its modal run with 1 after a successful sign-in and with 2
 // when termination of the application is requested.
-class TForm8 : public QDialog, public SignInView {
+class TForm8 : public QDialog, public SignInView, public UpdateView {
     Q_OBJECT
 public:
     static constexpr int ClosedPanelHeight = 275;
@@ -58,7 +59,7 @@ public:
     bool Edit1KeyPress(QKeyEvent* event);
     void Timer1Timer();
 
-    // Runs the program update that the server ordered; set by the application.
+    // Replaces the program update that the server ordered (RunProgramUpdate) for tests.
     void setProgramUpdate(std::function<void(TForm8&)> update);
 
     // SignInView
@@ -71,6 +72,10 @@ public:
     void disablePanelButton() override;
     void showPlainMessage(const QString& text) override;
     void runProgramUpdate() override;
+
+    // UpdateView
+    void setVersionText(const QString& text) override;
+    void enableQuitTimer() override;
 
     // The mismatch message of the new password and its confirmation.
     static QString MismatchMessage();
