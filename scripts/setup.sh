@@ -6,9 +6,9 @@ packages=("$@")
 [ ${#packages[@]} -gt 0 ] || packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
-    libsqlite3-dev unixodbc-dev tdsodbc freetds-bin
+    libsqlite3-dev unixodbc-dev tdsodbc freetds-bin libcurl4-openssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth python3
+    xvfb xauth xdotool python3
     fonts-dejavu-core fonts-liberation
 )
 missing=()

@@ -5,7 +5,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${ZOR_WIN_BUILD_DIR:-$top/build-win}"
 
-"$top/scripts/setup.sh" cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64
+"$top/scripts/setup.sh" cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64 python3 iproute2
 
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -20,15 +20,27 @@ export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,m
 # Called by path: the wine64 package alone puts no wineserver on PATH.
 export WINESERVER=/usr/lib/wine/wineserver64
 mkdir -p "$WINEPREFIX"
+# The download tests reach an HTTP server on 127.0.0.1 that runs on the Linux side: a Windows
+# program cannot start it, so it is started here and named to the tests in the environment.
 wine_session='
     set -euo pipefail
-    trap "\"\$WINESERVER\" -k 2>/dev/null || true" EXIT
+    server=""
+    state=$(mktemp -d)
+    trap "\"\$WINESERVER\" -k 2>/dev/null || true; [ -z \"\$server\" ] || kill \"\$server\" 2>/dev/null || true; rm -rf \"\$state\"" EXIT
+    # A network namespace of its own starts with its loopback interface down.
+    ip link set lo up 2>/dev/null || true
+    python3 "$2" --port-file "$state/port" --log "$state/requests.log" >/dev/null &
+    server=$!
+    for _ in $(seq 100); do [ -f "$state/port" ] && break; sleep 0.1; done
+    read -r ZOR_TEST_HTTP_PORT ZOR_TEST_HTTP_CLOSED_PORT <"$state/port"
+    export ZOR_TEST_HTTP_PORT ZOR_TEST_HTTP_CLOSED_PORT ZOR_TEST_HTTP_LOG="$state/requests.log"
     "$WINESERVER" -p
     # The first Wine process starts the background services, which keep its output open: give them none.
     /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
     cd "$1"
     ctest --output-on-failure --timeout 300
 '
+server_script="$top/tests/support/http_server.py"
 # A server left running from an earlier, interrupted check would not have the limits set up below.
 "$WINESERVER" -k 2>/dev/null || true
 if [ "$(id -u)" -eq 0 ]; then
@@ -43,8 +55,8 @@ if [ "$(id -u)" -eq 0 ]; then
         mount --bind "$1" /etc/nsswitch.conf
         export ZOR_RESOLVER_FILES_ONLY=1
         exec setpriv --inh-caps=-dac_override,-dac_read_search \
-            --bounding-set=-dac_override,-dac_read_search bash -c "$2" wine-session "$3"
-    ' isolate "$nsswitch" "$wine_session" "$build"
+            --bounding-set=-dac_override,-dac_read_search bash -c "$2" wine-session "$3" "$4"
+    ' isolate "$nsswitch" "$wine_session" "$build" "$server_script"
 else
-    bash -c "$wine_session" wine-session "$build"
+    bash -c "$wine_session" wine-session "$build" "$server_script"
 fi

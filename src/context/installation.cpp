@@ -50,10 +50,18 @@ QString Installation::updateFolder() const {
     return inProgramFolder(QStringLiteral("tempZOR"));
 }
 
+QString Installation::executableSuffix() {
+    return QString::fromLatin1(platform::ExecutableSuffix());
+}
+
 QString Installation::updateDownload() const {
-    return updateFolder() + separator() + QString::fromLatin1(ProgramName) + QStringLiteral(".exe");
+    return updateFolder() + separator() + QString::fromLatin1(ProgramName) + executableSuffix();
 }
 
 QString Installation::updateScript() const {
     return inProgramFolder(QString::fromLatin1(ProgramName) + QStringLiteral(".bat"));
+}
+
+QString Installation::updateShellScript() const {
+    return inProgramFolder(QString::fromLatin1(ProgramName) + QStringLiteral(".sh"));
 }

@@ -33,15 +33,19 @@ public:
     const QString& bootstrapFile() const { return m_bootstrapFile; }
     // "tempZOR", where an update downloads the new executable.
     QString updateFolder() const;
-    // "tempZOR\ZOR 27.exe".
+    // "tempZOR\ZOR 27.exe" (on Windows; the system's executable suffix elsewhere).
     QString updateDownload() const;
     // "ZOR 27.bat", the replacement script an update leaves beside the executable.
     QString updateScript() const;
+    // "ZOR 27.sh", the replacement script's POSIX shell counterpart.
+    QString updateShellScript() const;
 
     // A name inside the program folder.
     QString inProgramFolder(const QString& name) const;
 
     static constexpr const char* ProgramName = "ZOR 27";
+    // The extension the system gives executables: ".exe" on Windows, none elsewhere.
+    static QString executableSuffix();
 
 private:
     QString m_programFolder;

@@ -11,7 +11,8 @@ TEST(InstallationTest, EveryPathLiesInTheProgramFolder) {
     EXPECT_EQ(installation.dataFolder(), "/opt/zor 27/Data");
     EXPECT_EQ(installation.bootstrapFile(), "/opt/zor 27/Data/ZOR");
     EXPECT_EQ(installation.updateFolder(), "/opt/zor 27/tempZOR");
-    EXPECT_EQ(installation.updateDownload(), "/opt/zor 27/tempZOR/ZOR 27.exe");
+    // Windows names the executable "ZOR 27.exe"; elsewhere it has no extension.
+    EXPECT_EQ(installation.updateDownload(), "/opt/zor 27/tempZOR/ZOR 27" + installation.executableSuffix());
     EXPECT_EQ(installation.updateScript(), "/opt/zor 27/ZOR 27.bat");
 }
 

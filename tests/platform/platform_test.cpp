@@ -7,6 +7,8 @@
 #include "platform/shellrunerror.h"
 #include "platform/socketerror.h"
 #include "platform/systemfile.h"
+#include "support/runningprogram.h"
+#include "support/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -35,27 +37,8 @@ using platform::IoError;
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::random_device random;
-        m_path = fs::temp_directory_path() / ("zor27-platform-" + std::to_string(random()));
-        fs::create_directories(m_path);
-    }
-    ~TempFolder() {
-        // Read-only entries would stop the removal on Windows.
-        std::error_code ignored;
-        fs::permissions(m_path, fs::perms::all, ignored);
-        for (auto it = fs::recursive_directory_iterator(m_path, ignored);
-             it != fs::recursive_directory_iterator(); it.increment(ignored))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(m_path, ignored);
-    }
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
+using testsupport::TempFolder;
+using testsupport::WaitFor;
 
 void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
@@ -83,17 +66,6 @@ OpenOutcome openOutcome(const std::string& path) {
 
 int openCode(const std::string& path) {
     return openOutcome(path).code;
-}
-
-// Polls until the condition holds or the time is up; the result is the condition's last value.
-bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit = std::chrono::seconds(30)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
 }
 
 fs::path besideTests(const std::string& name) {
@@ -242,85 +214,8 @@ TEST(FileCreateErrorTest, NamesThePathAndTheSystemText) {
 
 namespace {
 
-// The program being replaced: a copy of the dummy program under the program's name, running until
-// its stop file appears.
-class RunningProgram {
-public:
-    RunningProgram(const fs::path& executable, const fs::path& stopFile) {
-#ifdef _WIN32
-        std::string commandLine = "\"" + executable.string() + "\" \"" + stopFile.string() + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        m_started = ::CreateProcessA(executable.string().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                     0, nullptr, nullptr, &startup, &info);
-        if (m_started) {
-            ::CloseHandle(info.hThread);
-            m_process = info.hProcess;
-        }
-#else
-        const std::string program = executable.string();
-        const std::string argument = stopFile.string();
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::execl(program.c_str(), program.c_str(), argument.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        m_started = m_pid > 0;
-#endif
-    }
-    ~RunningProgram() {
-#ifdef _WIN32
-        if (m_process != nullptr) {
-            ::TerminateProcess(m_process, 1);
-            ::CloseHandle(m_process);
-        }
-#else
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-#endif
-    }
-    bool started() const {
-        return m_started;
-    }
-#ifndef _WIN32
-    pid_t pid() const {
-        return m_pid;
-    }
-#endif
-
-    // Waits for the program to end; true when it ended by itself.
-    bool waitForEnd() {
-#ifdef _WIN32
-        const bool ended = ::WaitForSingleObject(m_process, 30000) == WAIT_OBJECT_0;
-        if (ended) {
-            ::CloseHandle(m_process);
-            m_process = nullptr;
-        }
-        return ended;
-#else
-        // Reaping it matters: until then the script still sees the process.
-        bool ended = false;
-        waitFor([&] { return ended = ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; });
-        if (ended)
-            m_pid = -1;
-        return ended;
-#endif
-    }
-
-private:
-    bool m_started = false;
-#ifdef _WIN32
-    HANDLE m_process = nullptr;
-#else
-    pid_t m_pid = -1;
-#endif
-};
-
 // The replacement script's steps, with a mark when it starts and one when it is through.
-std::string replacementScript([[maybe_unused]] const RunningProgram& program) {
+std::string replacementScript([[maybe_unused]] const testsupport::RunningProgram& program) {
 #ifdef _WIN32
     // A running executable cannot be deleted: the loop spins until the program has ended.
     const char* lines[] = {
@@ -380,14 +275,14 @@ TEST(ShellRunTest, ScriptReplacesTheRunningProgramOnlyAfterItEnds) {
     const std::string newProgram = "the downloaded program";
     writeFile(staging / programName, newProgram);
 
-    RunningProgram program(home / programName, temp.path() / "stop");
+    testsupport::RunningProgram program(home / programName, (temp.path() / "stop").string());
     ASSERT_TRUE(program.started());
     writeFile(script, replacementScript(program));
     // The tests' own working directory is elsewhere: the script must see the program folder.
     ASSERT_NE(fs::current_path(), home);
     platform::ShellRunHidden(script.string(), home.string());
 
-    ASSERT_TRUE(waitFor([&] { return fs::exists(home / "started"); })) << "the script did not start";
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(home / "started"); })) << "the script did not start";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_EQ(readFile(home / programName), oldProgram) << "replaced while the program was running";
     EXPECT_TRUE(fs::exists(staging));
@@ -395,7 +290,7 @@ TEST(ShellRunTest, ScriptReplacesTheRunningProgramOnlyAfterItEnds) {
 
     writeFile(temp.path() / "stop", "");
     ASSERT_TRUE(program.waitForEnd());
-    ASSERT_TRUE(waitFor([&] { return fs::exists(home / "finished"); })) << "the script did not finish";
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(home / "finished"); })) << "the script did not finish";
     EXPECT_EQ(readFile(home / programName), newProgram);
     EXPECT_FALSE(fs::exists(staging));
 }

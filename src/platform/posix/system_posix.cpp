@@ -1,4 +1,5 @@
 #include "../computername.h"
+#include "../currentprocess.h"
 #include "../executablepath.h"
 #include "../filecreateerror.h"
 #include "../hostresolver.h"
@@ -23,6 +24,23 @@ std::string ExecutableDir() {
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string ExecutableName() {
+    char buffer[PATH_MAX + 1] = {};
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (length <= 0)
+        return {};
+    const std::string path(buffer, static_cast<std::size_t>(length));
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+const char* ExecutableSuffix() {
+    return "";
+}
+
+long long CurrentProcessId() {
+    return ::getpid();
 }
 
 const char* PathSeparator() {

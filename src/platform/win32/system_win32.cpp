@@ -1,4 +1,5 @@
 #include "../computername.h"
+#include "../currentprocess.h"
 #include "../executablepath.h"
 #include "../filecreateerror.h"
 #include "../hostresolver.h"
@@ -32,6 +33,21 @@ std::string ExecutableDir() {
     std::string path(buffer, length);
     const std::string::size_type slash = path.find_last_of("\\/");
     return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string ExecutableName() {
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    const std::string path(buffer, length);
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
+const char* ExecutableSuffix() {
+    return ".exe";
+}
+
+long long CurrentProcessId() {
+    return ::GetCurrentProcessId();
 }
 
 const char* PathSeparator() {

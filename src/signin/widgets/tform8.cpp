@@ -7,9 +7,9 @@
 #include "picturebox.h"
 #include "signin/signinexchange.h"
 #include "signinedit.h"
+#include "update/programupdate.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -121,7 +121,7 @@ TForm8::TForm8(const ProgramContext& context, QWidget* owner)
 
 void TForm8::FormCreate() {
     // The replacement script that an update leaves behind; on an ordinary start there is none.
-    QFile::remove(m_context.installation.updateScript());
+    RemoveLeftoverScripts(m_context.installation);
     Label1->setText(QStringLiteral("V.") + QString::number(ProgramVersion));
     Label1->adjustSize();
     AttemptCount = 0;
@@ -227,7 +227,16 @@ void TForm8::disablePanelButton() {
     SpeedButton3->setEnabled(false);
 }
 void TForm8::runProgramUpdate() {
-    // The update itself is not built yet: the order is taken and the dialog stays as it is.
+    RunProgramUpdate(*this, m_context);
+}
+
+void TForm8::setVersionText(const QString& text) {
+    Label1->setText(text);
+    Label1->adjustSize();
+}
+
+void TForm8::enableQuitTimer() {
+    Timer1->start();
 }
 
 void TForm8::reject() {

@@ -2,6 +2,7 @@
 
 #include "addresswatch.h"
 #include "signin/signinview.h"
+#include "update/updateview.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -18,7 +19,7 @@ class SignInEdit;
 // The sign-in dialog: two pictures with borderless edits and invisible flat buttons laid over the
 // entry boxes and buttons they draw. Ends its modal run with 1 after a successful sign-in and with 2
 // when termination of the application is requested.
-class TForm8 : public QDialog, public SignInView {
+class TForm8 : public QDialog, public SignInView, public UpdateView {
     Q_OBJECT
 public:
     static constexpr int ClosedPanelHeight = 275;
@@ -70,6 +71,10 @@ public:
     void pressPanelButton() override;
     void disablePanelButton() override;
     void runProgramUpdate() override;
+
+    // UpdateView
+    void setVersionText(const QString& text) override;
+    void enableQuitTimer() override;
 
 public slots:
     // Closing the window (there is no title bar, but the system may ask) ends the run like a cancel.

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace platform {
+
+// The system's identifier of the running process.
+long long CurrentProcessId();
+
+} // namespace platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// What the update asks of the window that runs it (the sign-in dialog).
+class UpdateView {
+public:
+    virtual ~UpdateView() = default;
+
+    // Replaces the text of the version label (Label1), which sizes itself to it.
+    virtual void setVersionText(const QString& text) = 0;
+    // Enables the quit timer (Timer1): its first tick comes 2000 ms later, then one every 100 ms,
+    // each requesting termination.
+    virtual void enableQuitTimer() = 0;
+
+    // True from the start of an update until it fails with an error: the program is being replaced
+    // or is ending, and a further update order is refused.
+    bool updateUnderway() const { return m_updateUnderway; }
+
+private:
+    friend class UpdateGuard;
+    bool m_updateUnderway = false;
+};
