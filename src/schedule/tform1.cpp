@@ -40,7 +40,10 @@ TForm1::TForm1(const ProgramContext& context, QWidget* parent)
     setObjectName("Form1");
     setWindowTitle(m_context.shell.title());
     setFont(WindowFont());
-    setBackgroundRole(QPalette::Button);
+    // The window's colour is the button face; its children keep their ordinary colour roles.
+    QPalette buttonFace = palette();
+    buttonFace.setColor(QPalette::Window, buttonFace.color(QPalette::Button));
+    setPalette(buttonFace);
     resize(ClientWidth, ClientHeight);
 
     auto* client = new QWidget(this);

@@ -76,6 +76,28 @@ TEST_F(TForm1Test, LayoutAfterSignIn) {
     EXPECT_EQ(window.focusWidget(), window.YearDBLookupComboBox);
 }
 
+// The colours as drawn, not only as set: the panel silver, the captions navy, the focused selector's
+// text area in the selection colour.
+TEST_F(TForm1Test, DrawnColours) {
+    showWindow();
+    m_window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    const QImage panel = m_window->Panel4->grab().toImage();
+    EXPECT_EQ(panel.pixelColor(700, 100), QColor(192, 192, 192));
+    const auto contains = [](const QImage& image, const QColor& colour) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == colour)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(contains(m_window->Label2->grab().toImage(), QColor(0, 0, 128)));
+    ASSERT_TRUE(m_window->YearDBLookupComboBox->hasFocus());
+    const QColor selection = m_window->YearDBLookupComboBox->palette().color(QPalette::Highlight);
+    EXPECT_TRUE(contains(m_window->YearDBLookupComboBox->grab().toImage(), selection));
+    EXPECT_FALSE(contains(m_window->GroupDBLookupComboBox->grab().toImage(), selection));
+}
+
 TEST_F(TForm1Test, CentredOnTheWholeDesktopByItsOuterSize) {
     const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
     const QSize outer = m_window->frameGeometry().size() == m_window->size()

@@ -77,7 +77,18 @@ void LookupComboBox::paintEvent(QPaintEvent*) {
     if (isDroppedDown())
         option.state |= QStyle::State_On;
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    if (!hasFocus() || isDroppedDown()) {
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+        return;
+    }
+    // The focused selector shows its text area in the selection colours.
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    painter.fillRect(field, palette().color(QPalette::Highlight));
+    painter.setPen(palette().color(QPalette::HighlightedText));
+    const QRect textArea = field.adjusted(2, 0, -2, 0);
+    painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(option.currentText, Qt::ElideRight, textArea.width()));
 }
 
 void LookupComboBox::mousePressEvent(QMouseEvent* event) {
