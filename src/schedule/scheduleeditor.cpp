@@ -28,6 +28,10 @@ ScheduleEditor::ScheduleEditor(TDM_MB& data, UserShell& shell, QObject* parent)
     // The notifications of a dataset whose controls are frozen come as one dataSetChanged.
     connect(m_data.ADOQ_RatingTable, &DataSet::stateChanged, this, &ScheduleEditor::followScheduleState);
     connect(m_data.ADOQ_RatingTable, &DataSet::dataSetChanged, this, &ScheduleEditor::followScheduleState);
+}
+
+void ScheduleEditor::startSession() {
+    m_userConnectionString = m_data.ADOCon->connectionString();
     m_data.ADOCon->setReopenHandler([this](Connection&) { reopenConnection(); });
 }
 
@@ -131,10 +135,12 @@ void ScheduleEditor::openQuery(DataSet& query) {
 }
 
 void ScheduleEditor::reopenConnection() {
-    // The connection string is still the signed-in user's; the date format is the session's.
     ++m_reopenings;
-    m_data.ADOCon->open();
-    m_data.ADOCon->execute(QStringLiteral("SET DATEFORMAT dmy"));
+    Connection& connection = *m_data.ADOCon;
+    if (connection.connectionString() != m_userConnectionString)
+        connection.setConnectionString(m_userConnectionString);
+    connection.open();
+    connection.execute(QStringLiteral("SET DATEFORMAT dmy"));
 }
 
 void ScheduleEditor::save() {

@@ -25,6 +25,10 @@ public:
     ScheduleEditor(TDM_MB& data, UserShell& shell, QObject* parent = nullptr);
     ~ScheduleEditor() override;
 
+    // Once the user is signed in: from now on a statement that finds the connection lost reopens it
+    // once with the user's connection string and sets the session's date format again.
+    void startSession();
+
     LookupSelector& year() { return m_year; }
     LookupSelector& semester() { return m_semester; }
     LookupSelector& faculty() { return m_faculty; }
@@ -93,5 +97,6 @@ private:
     bool m_saveEnabled = false;
     std::function<void(bool)> m_saveButton;
     std::function<bool()> m_pendingInput;
+    QString m_userConnectionString;
     int m_reopenings = 0;
 };

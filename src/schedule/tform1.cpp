@@ -2,6 +2,7 @@
 
 #include "context/programcontext.h"
 #include "context/usershell.h"
+#include "data/connection.h"
 #include "datamodule/tdm_mb.h"
 #include "scheduleeditor.h"
 #include "signin/widgets/tform8.h"
@@ -83,6 +84,8 @@ TForm1::TForm1(const ProgramContext& context, QWidget* parent)
 
     centreOnDesktop();
     FormCreate();
+    if (m_context.data.ADOCon->isOpen())
+        m_editor->startSession();
 }
 
 TForm1::~TForm1() {

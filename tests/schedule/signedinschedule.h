@@ -40,6 +40,7 @@ protected:
         m_editor->setSaveButton([this](bool enabled) { m_saveButton.append(enabled); });
         m_saveButton.clear();
         ASSERT_TRUE(PressSignIn(m_view, m_context)) << m_shell.plainMessages.join('|').toStdString();
+        m_editor->startSession();
     }
 
     virtual bool throughServer() const { return false; }

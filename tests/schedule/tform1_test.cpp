@@ -197,3 +197,13 @@ TEST_F(TForm1Test, ClosingWithAnUnsavedChangeAsks) {
     EXPECT_EQ(m_shell.boxes[1].text, QString::fromUtf8("Сохранить изменения?"));
     EXPECT_EQ(m_data.ADOQ_RatingTable->state(), DataSetState::Browse);
 }
+
+// After the sign-in, a statement that finds the connection closed reopens it as the user.
+TEST_F(TForm1Test, AfterSignInALostConnectionIsReopened) {
+    const QString userConnection = m_data.ADOCon->connectionString();
+    m_data.ADOCon->close();
+    EXPECT_EQ(m_data.ADOCon->run("SELECT count(*) FROM TypeControl", {}).cell(0, 0).toInt(), 6);
+    EXPECT_TRUE(m_data.ADOCon->isOpen());
+    EXPECT_EQ(m_data.ADOCon->connectionString(), userConnection);
+    EXPECT_TRUE(userConnection.contains("User ID=zor_demo")) << userConnection.toStdString();
+}
