@@ -128,7 +128,8 @@ void ScheduleEditor::openQuery(DataSet& query) {
     try {
         query.open();
     } catch (const DataError&) {
-        if (m_data.ADOCon->isOpen() || m_reopenings != reopeningsBefore)
+        const bool lostWhileRunning = !m_data.ADOCon->isOpen() && m_reopenings == reopeningsBefore;
+        if (!lostWhileRunning || m_userConnectionString.isEmpty())
             throw;
         query.open();
     }
