@@ -54,6 +54,8 @@ bool Connection::isOpen() const {
 }
 
 Driver& Connection::openDriver() {
+    if (!isOpen() && m_reopen)
+        m_reopen(*this);
     if (!isOpen())
         throw DataError(QStringLiteral("Operation is not allowed when the connection is closed"));
     return *m_driver;

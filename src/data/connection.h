@@ -43,6 +43,10 @@ public:
     // Replaces the engine choice (CreateDriver by default).
     void setDriverFactory(DriverFactory factory) { m_factory = std::move(factory); }
 
+    // What a statement does when it finds the connection closed (lost during the run): without a
+    // handler it fails; a handler may reopen the connection, once per statement, which then runs.
+    void setReopenHandler(std::function<void(Connection&)> handler) { m_reopen = std::move(handler); }
+
 private:
     friend class DataSet;
     void attach(DataSet* dataSet);
@@ -55,4 +59,5 @@ private:
     DriverFactory m_factory;
     std::unique_ptr<Driver> m_driver;
     QList<DataSet*> m_dataSets;
+    std::function<void(Connection&)> m_reopen;
 };

@@ -2,22 +2,175 @@
 
 #include "context/programcontext.h"
 #include "context/usershell.h"
+#include "data/connection.h"
+#include "datamodule/tdm_mb.h"
+#include "grid/schedulecolumns.h"
+#include "grid/widgets/tdbgrid.h"
+#include "scheduleeditor.h"
 #include "signin/widgets/tform8.h"
+#include "widgets/bevel.h"
+#include "widgets/lookupcombobox.h"
 
-#include <memory>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <exception>
 
 TForm1* Form1 = nullptr;
 
-TForm1::TForm1(const ProgramContext& context, QWidget* parent) : QMainWindow(parent), m_context(context) {
+namespace {
+
+constexpr QColor Silver(192, 192, 192);
+constexpr QColor Navy(0, 0, 128);
+
+// The window font of the layout: 11 pixels high, regular.
+QFont WindowFont() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    return font;
+}
+
+} // namespace
+
+TForm1::TForm1(const ProgramContext& context, QWidget* parent)
+    : QMainWindow(parent), m_context(context),
+      m_editor(std::make_unique<ScheduleEditor>(context.data, context.shell)) {
     Form1 = this;
     setObjectName("Form1");
     setWindowTitle(m_context.shell.title());
-    QFont windowFont(QStringLiteral("MS Sans Serif"));
-    windowFont.setPointSize(8);
-    setFont(windowFont);
-    setBackgroundRole(QPalette::Button);
+    setFont(WindowFont());
+    // The window's colour is the button face; its children keep their ordinary colour roles.
+    QPalette buttonFace = palette();
+    buttonFace.setColor(QPalette::Window, buttonFace.color(QPalette::Button));
+    setPalette(buttonFace);
     resize(ClientWidth, ClientHeight);
+
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Panel4 = new QWidget(client);
+    Panel4->setObjectName("Panel4");
+    Panel4->setFixedHeight(PanelHeight);
+    Panel4->setAutoFillBackground(true);
+    QPalette silver = Panel4->palette();
+    silver.setColor(QPalette::Window, Silver);
+    Panel4->setPalette(silver);
+    Bevel1 = new Bevel(Bevel::Shape::Etched, client);
+    Bevel1->setObjectName("Bevel1");
+    Bevel1->setFixedHeight(BevelHeight);
+    Bevel6 = new Bevel(Bevel::Shape::Space, client);
+    Bevel6->setObjectName("Bevel6");
+    Bevel6->setFixedHeight(BevelHeight);
+    DBGrid1 = createGrid(client);
+    DBGrid1->setObjectName("DBGrid1");
+    layout->addWidget(Panel4);
+    layout->addWidget(Bevel1);
+    layout->addWidget(Bevel6);
+    layout->addWidget(DBGrid1, 1);
+    setCentralWidget(client);
+    buildPanel();
+    setTabOrderAndFocus();
+
+    ScheduleEditor& editor = *m_editor;
+    editor.year().setClickHandler([this] { YearDBLookupComboBoxClick(YearDBLookupComboBox); });
+    editor.semester().setClickHandler([this] { SemesterDBLookupComboBoxClick(SemesterDBLookupComboBox); });
+    editor.faculty().setClickHandler([this] { FacultyDBLookupComboBoxClick(FacultyDBLookupComboBox); });
+    editor.group().setClickHandler([this] { GroupDBLookupComboBoxClick(GroupDBLookupComboBox); });
+    editor.setSaveButton([this](bool enabled) { BitBtn1->setEnabled(enabled); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
+
+    centreOnDesktop();
     FormCreate();
+    if (m_context.data.ADOCon->isOpen())
+        m_editor->startSession();
+}
+
+TForm1::~TForm1() {
+    // The selectors' widgets go before the selectors they show.
+    delete takeCentralWidget();
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+TDBGrid* TForm1::createGrid(QWidget* parent) {
+    auto* grid = new TDBGrid(parent);
+    AddScheduleColumns(grid->model());
+    grid->setDataSource(m_context.data.DS_RatingTable);
+    return grid;
+}
+
+void TForm1::buildPanel() {
+    QFont labelFont(QStringLiteral("MS Sans Serif"));
+    labelFont.setPixelSize(13);
+    labelFont.setBold(true);
+    const auto label = [&](const char* name, const char* text, int left, int top) {
+        auto* caption = new QLabel(QString::fromUtf8(text), Panel4);
+        caption->setObjectName(QString::fromLatin1(name));
+        caption->setTextFormat(Qt::PlainText);
+        caption->setFont(labelFont);
+        QPalette navy = caption->palette();
+        navy.setColor(QPalette::WindowText, Navy);
+        caption->setPalette(navy);
+        caption->move(left, top);
+        caption->resize(QFontMetrics(labelFont).horizontalAdvance(caption->text()), 16);
+        return caption;
+    };
+    const auto selector = [&](LookupSelector& logic, int top, int width) {
+        auto* box = new LookupComboBox(logic, Panel4);
+        box->setGeometry(168, top, width, 21);
+        return box;
+    };
+    Label1 = label("Label1", "Выберите год:", 3, 5);
+    YearDBLookupComboBox = selector(m_editor->year(), 2, 225);
+    Label6 = label("Label6", "Выберите семестр:", 2, 34);
+    SemesterDBLookupComboBox = selector(m_editor->semester(), 32, 225);
+    Label2 = label("Label2", "Выберите Факультет:", 2, 64);
+    FacultyDBLookupComboBox = selector(m_editor->faculty(), 62, 441);
+    Label4 = label("Label4", "Выберите группу:", 4, 95);
+    GroupDBLookupComboBox = selector(m_editor->group(), 92, 225);
+
+    BitBtn1 = new QPushButton(QString::fromUtf8("Сохранить"), Panel4);
+    BitBtn1->setObjectName("BitBtn1");
+    QFont bold = WindowFont();
+    bold.setBold(true);
+    BitBtn1->setFont(bold);
+    BitBtn1->setGeometry(488, 2, 121, 25);
+    BitBtn1->setEnabled(false);
+}
+
+void TForm1::setTabOrderAndFocus() {
+    const QList<QWidget*> order = {GroupDBLookupComboBox,
+                                   SemesterDBLookupComboBox,
+                                   YearDBLookupComboBox,
+                                   FacultyDBLookupComboBox,
+                                   BitBtn1,
+                                   DBGrid1};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    for (QWidget* widget : order) {
+        if (widget->isEnabled()) {
+            widget->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
+}
+
+void TForm1::centreOnDesktop() {
+    const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect desktop = screen->virtualGeometry();
+    // Until the window system has framed the window, its frame is taken to be the usual one.
+    QSize outer = frameGeometry().size();
+    if (outer == size())
+        outer = size() + QSize(OuterWidth - ClientWidth, OuterHeight - ClientHeight);
+    move(desktop.x() + (desktop.width() - outer.width()) / 2,
+         desktop.y() + (desktop.height() - outer.height()) / 2);
 }
 
 void TForm1::FormCreate() {
@@ -32,4 +185,43 @@ void TForm1::FormCreate() {
     Form8 = dialog.get();
     if (dialog->exec() == 2)
         m_context.shell.requestTermination();
+}
+
+void TForm1::runHandler(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        m_context.shell.showException(error);
+    }
+}
+
+void TForm1::YearDBLookupComboBoxClick(QObject*) {
+    runHandler([this] { m_editor->yearPicked(); });
+}
+
+void TForm1::SemesterDBLookupComboBoxClick(QObject*) {
+    runHandler([this] { m_editor->semesterPicked(); });
+}
+
+void TForm1::FacultyDBLookupComboBoxClick(QObject*) {
+    runHandler([this] { m_editor->facultyPicked(); });
+}
+
+void TForm1::GroupDBLookupComboBoxClick(QObject*) {
+    runHandler([this] { m_editor->groupPicked(); });
+}
+
+void TForm1::BitBtn1Click(QObject*) {
+    runHandler([this] { m_editor->save(); });
+}
+
+bool TForm1::FormCloseQuery() {
+    return m_editor->closeQuery();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
 }

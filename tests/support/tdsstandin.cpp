@@ -8,15 +8,21 @@
 
 namespace testsupport {
 
-TdsStandIn::TdsStandIn(const QString& databaseFile, const QString& folder) : m_folder(folder) {
-    const QString portFile = folder + QStringLiteral("/standin.port");
+TdsStandIn::TdsStandIn(const QString& databaseFile, const QString& folder)
+    : m_databaseFile(databaseFile), m_folder(folder) {
+    start(0);
+}
+
+void TdsStandIn::start(quint16 port) {
+    const QString portFile = m_folder + QStringLiteral("/standin.port");
     QFile::remove(portFile);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(ZOR_PYTHON3),
-                    {QStringLiteral(ZOR_TDS_STANDIN), QStringLiteral("--db"), databaseFile,
-                     QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--port-file"), portFile,
-                     QStringLiteral("--log"), folder + QStringLiteral("/standin.jsonl"),
-                     QStringLiteral("--control"), folder + QStringLiteral("/faults.json")});
+                    {QStringLiteral(ZOR_TDS_STANDIN), QStringLiteral("--db"), m_databaseFile,
+                     QStringLiteral("--port"), QString::number(port), QStringLiteral("--port-file"), portFile,
+                     QStringLiteral("--log"), m_folder + QStringLiteral("/standin.jsonl"),
+                     QStringLiteral("--control"), m_folder + QStringLiteral("/faults.json")});
+    m_port = 0;
     const QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired()) {
         QFile file(portFile);
@@ -36,8 +42,19 @@ TdsStandIn::TdsStandIn(const QString& databaseFile, const QString& folder) : m_f
 }
 
 TdsStandIn::~TdsStandIn() {
+    stop();
+}
+
+void TdsStandIn::stop() {
+    if (m_process.state() == QProcess::NotRunning)
+        return;
     m_process.kill();
     m_process.waitForFinished(5000);
+}
+
+void TdsStandIn::restart() {
+    stop();
+    start(m_port);
 }
 
 QString TdsStandIn::dataSource() const {

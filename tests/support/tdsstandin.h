@@ -19,6 +19,11 @@ public:
     TdsStandIn(const TdsStandIn&) = delete;
     TdsStandIn& operator=(const TdsStandIn&) = delete;
 
+    // Stops it: the port refuses connections until restart().
+    void stop();
+    // Starts it again on the same port, on the same database, log and fault rules.
+    void restart();
+
     quint16 port() const { return m_port; }
     // "127.0.0.1,PORT", as a connection string's Data Source.
     QString dataSource() const;
@@ -31,6 +36,9 @@ public:
     void setFaultRules(const QJsonArray& rules);
 
 private:
+    void start(quint16 port);
+
+    QString m_databaseFile;
     QString m_folder;
     QProcess m_process;
     quint16 m_port = 0;

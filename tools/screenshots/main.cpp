@@ -1,11 +1,15 @@
-// zor27-screenshots: renders the sign-in dialog (panel closed and open) from the real widget.
+// zor27-screenshots: renders the sign-in dialog (panel closed and open) from the real widget, and,
+// given an installation with the demo database, the main window with a group's schedule.
 //
-//   zor27-screenshots OUTPUT_FOLDER
+//   zor27-screenshots OUTPUT_FOLDER [DEMO_INSTALLATION]
 #include "app/application.h"
 #include "context/installation.h"
 #include "context/programcontext.h"
 #include "datamodule/tdm_mb.h"
 #include "platform/hostresolver.h"
+#include "schedule/lookupselector.h"
+#include "schedule/scheduleeditor.h"
+#include "schedule/tform1.h"
 #include "signin/signinexchange.h"
 #include "signin/widgets/centredlabel.h"
 #include "signin/widgets/signinedit.h"
@@ -13,22 +17,12 @@
 
 #include <QDir>
 #include <QPixmap>
+#include <QTimer>
 #include <cstdio>
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    Application app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zor27-screenshots OUTPUT_FOLDER\n");
-        return 2;
-    }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
-    // An installation that does not exist: the dialog's start-up finds no leftover script there.
-    const Installation installation(folder.filePath("no-installation"));
-    const platform::SystemHostResolver resolver;
-    TDM_MB dataModule;
-    const ProgramContext context{installation, app, dataModule, resolver};
+namespace {
+
+bool SaveDialogShots(const QDir& folder, const ProgramContext& context) {
     TForm8 dialog(context);
     dialog.show();
     dialog.Login_Edit->setText("ivanov");
@@ -39,7 +33,61 @@ int main(int argc, char** argv) {
     dialog.StatusLabel->setText(ChangePasswordMessage());
     dialog.Edit1->setText("NewPass_1");
     dialog.Edit2->setText("NewPass_1");
-    saved = dialog.grab().save(folder.filePath("signin-dialog-panel.png")) && saved;
+    return dialog.grab().save(folder.filePath("signin-dialog-panel.png")) && saved;
+}
+
+// Signs in as demo/demo through the dialog and picks a group of the demo data.
+bool SaveMainWindowShot(const QDir& folder, const ProgramContext& context) {
+    QTimer::singleShot(0, [] {
+        if (Form8 == nullptr)
+            return;
+        Form8->Login_Edit->setText("demo");
+        Form8->Password_Edit->setText("demo");
+        Form8->SpeedButton2Click();
+    });
+    TForm1 window(context);
+    if (!context.data.ADOQ_A_Year->isActive())
+        return false;
+    window.show();
+    ScheduleEditor& editor = window.editor();
+    const auto pick = [](LookupSelector& selector, const QString& text) {
+        for (int row = 0; row < selector.rowCount(); ++row)
+            if (selector.rowText(row) == text)
+                selector.pickRow(row);
+    };
+    pick(editor.year(), "2025/2026");
+    pick(editor.semester(), QString::fromUtf8("1-й семестр (осенний)"));
+    pick(editor.faculty(), QString::fromUtf8("Факультет информационных технологий"));
+    pick(editor.group(), QString::fromUtf8("ИВТ-231"));
+    QCoreApplication::processEvents();
+    return window.grab().save(folder.filePath("main-window.png"));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application app(argc, argv);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: zor27-screenshots OUTPUT_FOLDER [DEMO_INSTALLATION]\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const platform::SystemHostResolver resolver;
+    // An installation that does not exist: the dialog's start-up finds no leftover script there.
+    const Installation nowhere(folder.filePath("no-installation"));
+    TDM_MB dialogData;
+    bool saved = SaveDialogShots(folder, {nowhere, app, dialogData, resolver});
+    if (argc == 3) {
+        const Installation demo(
+            QDir::toNativeSeparators(QDir(QString::fromLocal8Bit(argv[2])).absolutePath()));
+        TDM_MB data;
+        DM_MB = &data;
+        data.ADOCon->setDatabaseFolder(demo.dataFolder());
+        saved = SaveMainWindowShot(folder, {demo, app, data, resolver}) && saved;
+        DM_MB = nullptr;
+    }
     if (!saved) {
         std::fprintf(stderr, "zor27-screenshots: cannot write into %s\n", argv[1]);
         return 1;

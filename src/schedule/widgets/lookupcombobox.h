@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class LookupListPopup;
+class LookupSelector;
+
+// The widget of a lookup selector: a closed drop-down box showing the selector's shown text, with
+// its drop-down list. Picks go to the selector, which runs its click handler.
+class LookupComboBox : public QWidget {
+    Q_OBJECT
+public:
+    LookupComboBox(LookupSelector& selector, QWidget* parent = nullptr);
+
+    LookupSelector& selector() const { return m_selector; }
+    LookupListPopup* popup() const { return m_popup; }
+    bool isDroppedDown() const;
+
+    // Opens the list when the selector can drop down; closes it without a pick.
+    void dropDown();
+    void closeUp();
+    // From the open list: the row picked (a mouse release over it), or the highlighted row (Enter,
+    // Alt+Up, Alt+Down), the current key again when none is highlighted.
+    void pickFromList(int row);
+
+    // Milliseconds of a monotonic clock, for the typing search.
+    void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
+    qint64 now() const { return m_clock(); }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void followSelector();
+
+    LookupSelector& m_selector;
+    LookupListPopup* m_popup;
+    std::function<qint64()> m_clock;
+};
