@@ -17,6 +17,9 @@
 const char* const UpdateNotice = "Идёт обновление программы, ПОДОЖДИТЕ...";
 const char* const UpdateServerUnreachable = "Сервер обновлений не доступен.\rОбратитесь к администратору.";
 const char* const UpdateCaption = "Уведомление";
+const char* const PackagedUpdateRefused =
+    "Программа установлена системным пакетом и не может обновить себя сама.\r"
+    "Обратитесь к администратору: нужно обновить пакет zor27.";
 
 // Marks the view's update as underway for its lifetime, unless the update ends as it should (the
 // program ending): an update that fails with an error may be ordered again.
@@ -51,6 +54,15 @@ void RunProgramUpdate(UpdateView& view, const ProgramContext& context) {
         return;
     UpdateGuard guard(view);
     const Installation& installation = context.installation;
+
+    // A packaged copy's files belong to the package manager: the update is the administrator's.
+    if (installation.isPackaged()) {
+        guard.keep();
+        context.shell.messageBox(QString::fromUtf8(PackagedUpdateRefused), QString::fromUtf8(UpdateCaption),
+                                 UserShell::IconInformation);
+        context.shell.requestTermination();
+        return;
+    }
 
     view.setVersionText(QString::fromUtf8(UpdateNotice));
     context.shell.processPendingEvents();

@@ -4,7 +4,9 @@ class Installation;
 class UpdateView;
 struct ProgramContext;
 
-// The update that the server orders at sign-in: shows the notice in the view, downloads the new
+// The update that the server orders at sign-in. A copy installed by the package manager tells the
+// user that the package must be updated (PackagedUpdateRefused) and requests termination, touching
+// no file. Otherwise it shows the notice in the view, downloads the new
 // executable into "tempZOR", and either tells the user that the update server cannot be reached and
 // requests termination, or writes the replacement script beside the executable, starts it hidden
 // (detached elsewhere) in the program folder and enables the view's quit timer. On Windows the
@@ -24,3 +26,5 @@ extern const char* const UpdateNotice;
 extern const char* const UpdateServerUnreachable;
 // "Уведомление"
 extern const char* const UpdateCaption;
+// What a copy installed by the package manager says instead of updating itself, before it ends.
+extern const char* const PackagedUpdateRefused;

@@ -281,6 +281,32 @@ TEST_F(ProgramUpdateTest, FileErrorsLeaveTheUpdateAndAllowAnotherOrder) {
     EXPECT_TRUE(m_view.quitTimerEnabled);
 }
 
+TEST_F(ProgramUpdateTest, APackagedCopyLeavesTheUpdateToThePackageManager) {
+    const fs::path root = m_temp.path() / "root";
+    const Installation::SystemPlaces places{QString::fromStdString((root / "usr/lib/zor27").string()),
+                                            QString::fromStdString((root / "etc/zor27").string()),
+                                            QString::fromStdString((root / "var/lib/zor27").string())};
+    fs::create_directories(root / "usr/lib/zor27");
+    const Installation packaged = Installation::Locate(places.programFolder, places);
+    ASSERT_TRUE(packaged.isPackaged());
+    RecordingView view(m_events);
+    RecordingShell shell(m_events, view);
+    const ProgramContext context{packaged, shell, m_data, m_resolver};
+    pointUpdatesAt(m_server.hostAndPort());
+
+    RunProgramUpdate(view, context);
+
+    EXPECT_EQ(m_events,
+              QStringList({
+                  QString::fromUtf8("message box: Программа установлена системным пакетом и не может "
+                                    "обновить себя сама.\rОбратитесь к администратору: нужно "
+                                    "обновить пакет zor27. | Уведомление | 64"),
+                  "termination requested",
+              }));
+    EXPECT_TRUE(fs::is_empty(root / "usr/lib/zor27")) << "nothing is downloaded or written";
+    EXPECT_TRUE(m_server.requests().empty());
+}
+
 TEST_F(ProgramUpdateTest, LeftoverScriptsAreRemoved) {
     for (const char* name : {"ZOR 27.bat", "ZOR 27.sh", "ZOR 27.txt"})
         WriteFileBytes(m_home / name, "x");
