@@ -157,7 +157,7 @@ TEST(OdbcConnectionStringTest, ProviderKeysTranslated) {
                                                         {"Packet Size", "4096"},
                                                         {"Use Encryption for Data", "False"}});
         EXPECT_EQ(text, QStringLiteral("DRIVER={FreeTDS};") + item.server +
-                            "TDS_Version=7.4;ClientCharset=UTF-8;DATABASE=Рейтинг;UID=zor;PWD={p;w}}d};"
+                            "TDS_Version=7.4;ClientCharset=UTF-8;DATABASE=Рейтинг;UID=zor;PWD={p;w}d};"
                             "Encryption=off;PacketSize=4096;")
             << item.dataSource;
     }

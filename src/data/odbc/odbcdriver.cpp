@@ -1,11 +1,11 @@
 #include "odbcdriver.h"
 
 #include "data/dataerror.h"
+#include "diagnostictext.h"
 #include "odbcapi.h"
 #include "odbcconnectionstring.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <climits>
@@ -87,20 +87,6 @@ Diagnostics ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
             diagnostics.linkLost = true;
     }
     return diagnostics;
-}
-
-// The server's or driver's messages without the bracketed vendor tags that ODBC puts before each
-// ("[FreeTDS][SQL Server]Login failed ..." reads "Login failed ..."), and without the driver's
-// generic opening failure when a more telling message follows it.
-QString ProviderText(const QStringList& records) {
-    static const QRegularExpression tags(QStringLiteral("(\\[[^\\]]*\\])+"));
-    QStringList messages;
-    for (const QString& piece : records.join(' ').split(tags, Qt::SkipEmptyParts))
-        if (!piece.trimmed().isEmpty())
-            messages.append(piece.trimmed());
-    if (messages.size() > 1)
-        messages.removeAll(QStringLiteral("Unable to connect to data source"));
-    return messages.join(' ');
 }
 
 // A parameter's value in the form bound to the statement; lives until the statement has run.
@@ -365,7 +351,8 @@ private:
     SQLHSTMT m_handle = nullptr;
 };
 
-OdbcDriver::OdbcDriver(int loginTimeout) : m_loginTimeout(loginTimeout) {}
+OdbcDriver::OdbcDriver(int loginTimeout, OdbcDriverKind driverKind)
+    : m_loginTimeout(loginTimeout), m_driverKind(driverKind) {}
 
 OdbcDriver::~OdbcDriver() {
     close();
@@ -373,6 +360,8 @@ OdbcDriver::~OdbcDriver() {
 
 void OdbcDriver::open(const ConnectionPairs& settings) {
     close();
+    // A value the driver cannot take unchanged is refused before any handle is made.
+    const QString text = BuildOdbcConnectionString(settings, m_driverKind);
     SQLHENV environment = nullptr;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
         throw DataError(QStringLiteral("The ODBC driver manager cannot be used"));
@@ -387,7 +376,6 @@ void OdbcDriver::open(const ConnectionPairs& settings) {
     SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, m_loginTimeout))),
                        SQL_IS_UINTEGER);
-    const QString text = BuildOdbcConnectionString(settings);
     const SQLRETURN rc =
         SQLDriverConnectW(connection, nullptr, WideText(text), static_cast<SQLSMALLINT>(text.size()), nullptr,
                           0, nullptr, SQL_DRIVER_NOPROMPT);
