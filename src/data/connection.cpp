@@ -9,6 +9,10 @@
 
 Connection::Connection(const QString& name) : m_name(name), m_factory(CreateDriver) {}
 
+QString Connection::equalsValue(const QString& column, FieldKind kind) {
+    return openDriver().equalsValue(column, kind);
+}
+
 Connection::~Connection() {
     for (DataSet* dataSet : m_dataSets)
         dataSet->m_connection = nullptr;

@@ -37,6 +37,9 @@ public:
     // Runs a statement with positional values, for the datasets. Raises DataError.
     StatementResult run(const QString& statement, const QList<QVariant>& values);
 
+    // The engine's condition that a bracketed column of the given kind holds one '?' value.
+    QString equalsValue(const QString& column, FieldKind kind);
+
     // Replaces the engine choice (CreateDriver by default).
     void setDriverFactory(DriverFactory factory) { m_factory = std::move(factory); }
 

@@ -10,7 +10,7 @@ struct TsqlStatement;
 
 // The embedded engine: a SQLite database file that carries the database contract (logins in
 // sys_logins, procedures in sys_procedures, permissions in sys_permissions), behind a small
-// T-SQL front (EXEC, SET DATEFORMAT) that accepts what the client sends to the server.
+// T-SQL front (EXEC, SET DATEFORMAT, SET NOCOUNT) that accepts what the client sends to the server.
 class EmbeddedDriver : public Driver {
 public:
     // Opens the file named by Initial Catalog: a plain name in the program's Data folder, an
@@ -20,6 +20,8 @@ public:
     void close() override;
     bool isOpen() const override;
     StatementResult execute(const QString& statement, const QList<QVariant>& values) override;
+    // DATETIME values are stored as text, possibly in several forms: they compare as points in time.
+    QString equalsValue(const QString& column, FieldKind kind) const override;
 
     // The session's date order ("mdy" until SET DATEFORMAT changes it).
     QString dateOrder() const { return m_dateOrder; }
@@ -34,6 +36,8 @@ private:
     SqliteDatabase m_db;
     LoginPermissions m_permissions;
     QString m_dateOrder = QStringLiteral("mdy");
+    // SET NOCOUNT ON: counts of changed rows are not reported, as the server does not send them.
+    bool m_noCount = false;
 };
 
 // The engine behind a Data Source of "embedded".

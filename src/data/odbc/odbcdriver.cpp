@@ -449,16 +449,17 @@ StatementResult OdbcDriver::execute(const QString& statement, const QList<QVaria
         fail(handle);
 
     StatementResult result;
-    SQLLEN count = -1;
-    if (SQL_SUCCEEDED(SQLRowCount(hstmt, &count)))
-        result.rowsAffected = count;
-    // A procedure may report counts of its own statements before the rows it returns.
+    // Results without columns are counts of data changes (a procedure may report those of its own
+    // statements before its rows); the count of a result set's own rows says nothing about them.
     SQLSMALLINT columnCount = 0;
     for (;;) {
         if (!SQL_SUCCEEDED(SQLNumResultCols(hstmt, &columnCount)))
             fail(handle);
         if (columnCount > 0)
             break;
+        SQLLEN count = -1;
+        if (SQL_SUCCEEDED(SQLRowCount(hstmt, &count)) && count >= 0)
+            result.rowsAffected = count;
         rc = SQLMoreResults(hstmt);
         if (rc == SQL_NO_DATA)
             return result;
