@@ -5,9 +5,24 @@
 #include "dataset.h"
 #include "driverfactory.h"
 
+#include <algorithm>
 #include <stdexcept>
 
-Connection::Connection(const QString& name) : m_name(name), m_factory(CreateDriver) {}
+Connection::Connection(const QString& name)
+    : m_name(name), m_factory(CreateDriver), m_commandTimeout(DefaultCommandTimeout()) {}
+
+int Connection::DefaultCommandTimeout() {
+    constexpr int seconds = 30;
+    bool ok = false;
+    const int configured = qEnvironmentVariableIntValue("ZOR27_COMMAND_TIMEOUT", &ok);
+    return ok && configured >= 0 ? configured : seconds;
+}
+
+void Connection::setCommandTimeout(int seconds) {
+    m_commandTimeout = std::max(0, seconds);
+    if (m_driver)
+        m_driver->setStatementTimeout(m_commandTimeout);
+}
 
 QString Connection::equalsValue(const QString& column, FieldKind kind) {
     return openDriver().equalsValue(column, kind);
@@ -36,6 +51,7 @@ void Connection::open() {
         throw DataError(QString::fromUtf8(error.what()));
     }
     std::unique_ptr<Driver> driver = m_factory(pairs);
+    driver->setStatementTimeout(m_commandTimeout);
     driver->open(pairs);
     m_driver = std::move(driver);
 }

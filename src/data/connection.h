@@ -37,6 +37,13 @@ public:
     // Runs a statement with positional values, for the datasets. Raises DataError.
     StatementResult run(const QString& statement, const QList<QVariant>& values);
 
+    // The time limit of every statement, in seconds (0: none); DefaultCommandTimeout() at first.
+    int commandTimeout() const { return m_commandTimeout; }
+    void setCommandTimeout(int seconds);
+    // 30 seconds, or the whole number of seconds in the environment variable ZOR27_COMMAND_TIMEOUT
+    // that an administrator may set for the program.
+    static int DefaultCommandTimeout();
+
     // The engine's condition that a bracketed column of the given kind holds one '?' value.
     QString equalsValue(const QString& column, FieldKind kind);
 
@@ -54,4 +61,5 @@ private:
     DriverFactory m_factory;
     std::unique_ptr<Driver> m_driver;
     QList<DataSet*> m_dataSets;
+    int m_commandTimeout;
 };

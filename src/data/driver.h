@@ -81,6 +81,11 @@ public:
     // statement's first result set, if it has one. Raises DataError with the server's text.
     virtual StatementResult execute(const QString& statement, const QList<QVariant>& values) = 0;
 
+    // Gives every later statement a time limit in seconds (0: none). A statement that exceeds it
+    // is given up and raises DataError with the engine's text; the server does not keep running it.
+    virtual void setStatementTimeout(int seconds) { m_statementTimeout = seconds; }
+    int statementTimeout() const { return m_statementTimeout; }
+
     // The condition, in this engine's SQL, that a column (a bracketed name) of the given kind holds
     // the value of one '?' marker. Dates compare as points in time, whatever form the engine stores
     // them in.
@@ -88,4 +93,7 @@ public:
         Q_UNUSED(kind);
         return column + QStringLiteral(" = ?");
     }
+
+private:
+    int m_statementTimeout = 0;
 };

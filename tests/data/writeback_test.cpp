@@ -1,7 +1,7 @@
-// Saving schedule rows when more than one client works on a row, when the server counts no rows
-// and when a reply is lost: through the embedded engine and through the SQL Server driver against
-// the stand-in, both on the demo database. Each case ends by checking what the database holds and
-// what the client shows.
+// Saving schedule rows when more than one client works on a row, when the server counts no rows,
+// when a reply is lost and when a statement runs past its time limit: through the embedded engine
+// and through the SQL Server driver against the stand-in, both on the demo database. Each case ends
+// by checking what the database holds and what the client shows.
 #include "data/dataerror.h"
 #include "datamodule/tdm_mb.h"
 #include "support/contractdb.h"
@@ -166,6 +166,54 @@ TEST_P(WriteBackTest, NoCountStillTellsAStaleRowFromASavedOne) {
     EXPECT_EQ(mine->ADOQ_RatingTableTime_1->value(), QVariant("Моё"));
 }
 
+// A statement that runs past the time limit fails like any other save: the values stay in the row,
+// and once the server answers again the same save goes through. The server answers late, or never;
+// on the embedded engine another connection holds the file's write lock for longer than the limit.
+TEST_P(WriteBackTest, SaveOverTheTimeLimitFailsAndKeepsTheValues) {
+    auto module = client();
+    module->ADOCon->setCommandTimeout(1);
+    const QVariant row = key(*module);
+    int n = 0;
+    for (const int delay : {3000, 600000}) {
+        SCOPED_TRACE(delay);
+        ++n;
+        std::unique_ptr<Connection> locker;
+        if (m_server) {
+            m_server->setFaultRules(QJsonArray{
+                QJsonObject{{"match", "^UPDATE"}, {"action", "delay"}, {"ms", delay}, {"times", 1}}});
+        } else {
+            locker = std::make_unique<Connection>();
+            locker->setConnectionString(connectionString());
+            locker->open();
+            locker->execute("BEGIN IMMEDIATE");
+        }
+        const QDateTime date(QDate(2031, 5, n), QTime(9, 15));
+        const QString audience = QStringLiteral("Поздно-%1").arg(n);
+        module->ADOQ_RatingTable->edit();
+        module->ADOQ_RatingTableDate_1->setValue(date);
+        module->ADOQ_RatingTableAudience_1->setValue(audience);
+        EXPECT_EQ(ErrorText([&] { module->ADOQ_RatingTable->post(); }),
+                  m_server ? "Timeout expired" : "Query timeout expired");
+        EXPECT_EQ(module->ADOQ_RatingTable->state(), DataSetState::Edit);
+        EXPECT_EQ(module->ADOQ_RatingTableDate_1->value(), QVariant(date));
+        EXPECT_EQ(module->ADOQ_RatingTableAudience_1->value(), QVariant(audience));
+
+        // A server that does not answer does not take the driver's cancel either: the driver gives
+        // the connection up, and it is opened again.
+        EXPECT_EQ(module->ADOCon->isOpen(), m_server == nullptr);
+        if (m_server)
+            module->ADOCon->open();
+        else
+            locker->execute("ROLLBACK");
+        module->ADOQ_RatingTable->post();
+        EXPECT_EQ(module->ADOQ_RatingTable->state(), DataSetState::Browse);
+        EXPECT_EQ(stored("Date_1", row), QVariant(date));
+        EXPECT_EQ(stored("Audience_1", row), QVariant(audience));
+        EXPECT_EQ(module->ADOQ_RatingTableDate_1->value(), QVariant(date));
+        EXPECT_EQ(module->ADOQ_RatingTableAudience_1->value(), QVariant(audience));
+    }
+}
+
 // A text longer than its column is refused as the server refuses it, by the embedded contract alike;
 // the user's value stays in the row to be corrected.
 TEST_P(WriteBackTest, TextLongerThanItsColumnIsRefused) {
@@ -186,6 +234,27 @@ TEST_P(WriteBackTest, TextLongerThanItsColumnIsRefused) {
 
 INSTANTIATE_TEST_SUITE_P(Engines, WriteBackTest, ::testing::Values(Engine::Embedded, Engine::SqlServer),
                          EngineName);
+
+// The limit is 30 seconds unless the administrator's environment variable gives a whole number.
+TEST(CommandTimeoutTest, ThirtySecondsUnlessTheAdministratorSetsAnother) {
+    const QByteArray saved = qgetenv("ZOR27_COMMAND_TIMEOUT");
+    const bool wasSet = qEnvironmentVariableIsSet("ZOR27_COMMAND_TIMEOUT");
+    const struct {
+        const char* setting; // nullptr: not set
+        int seconds;
+    } cases[] = {{nullptr, 30}, {"60", 60}, {"0", 0}, {"soon", 30}, {"-5", 30}, {"", 30}};
+    for (const auto& c : cases) {
+        if (c.setting)
+            qputenv("ZOR27_COMMAND_TIMEOUT", c.setting);
+        else
+            qunsetenv("ZOR27_COMMAND_TIMEOUT");
+        EXPECT_EQ(Connection().commandTimeout(), c.seconds) << (c.setting ? c.setting : "(not set)");
+    }
+    if (wasSet)
+        qputenv("ZOR27_COMMAND_TIMEOUT", saved);
+    else
+        qunsetenv("ZOR27_COMMAND_TIMEOUT");
+}
 
 class SqlServerWriteBackTest : public WriteBackTest {};
 

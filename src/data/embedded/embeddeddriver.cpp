@@ -103,6 +103,11 @@ void EmbeddedDriver::open(const ConnectionPairs& settings) {
     m_noCount = false;
 }
 
+void EmbeddedDriver::setStatementTimeout(int seconds) {
+    Driver::setStatementTimeout(seconds);
+    m_db.setStatementTimeout(seconds);
+}
+
 QString EmbeddedDriver::equalsValue(const QString& column, FieldKind kind) const {
     if (kind != FieldKind::DateTime)
         return Driver::equalsValue(column, kind);

@@ -20,6 +20,9 @@ public:
     void close() override;
     bool isOpen() const override;
     StatementResult execute(const QString& statement, const QList<QVariant>& values) override;
+    // A statement that runs longer, or waits longer for another connection's lock, fails with
+    // "Query timeout expired".
+    void setStatementTimeout(int seconds) override;
     // DATETIME values are stored as text, possibly in several forms: they compare as points in time.
     QString equalsValue(const QString& column, FieldKind kind) const override;
 

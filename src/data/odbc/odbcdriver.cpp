@@ -437,9 +437,13 @@ StatementResult OdbcDriver::execute(const QString& statement, const QList<QVaria
         !SQL_SUCCEEDED(SQLSetStmtAttrW(hstmt, SQL_ATTR_CONCURRENCY,
                                        reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), SQL_IS_UINTEGER)))
         fail(handle);
-    // The text goes to the server as it is: no ODBC escapes ("{fn ...}") are looked for in it. A
-    // standard attribute; a driver that lacks it still runs the statement.
+    // The text goes to the server as it is: no ODBC escapes ("{fn ...}") are looked for in it. The
+    // driver gives the statement up when its time limit passes. Both are standard attributes; a
+    // driver that lacks one still runs the statement.
     SQLSetStmtAttrW(hstmt, SQL_ATTR_NOSCAN, reinterpret_cast<SQLPOINTER>(SQL_NOSCAN_ON), SQL_IS_UINTEGER);
+    SQLSetStmtAttrW(hstmt, SQL_ATTR_QUERY_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, statementTimeout()))),
+                    SQL_IS_UINTEGER);
     std::vector<BoundValue> bound(static_cast<size_t>(values.size()));
     for (qsizetype i = 0; i < values.size(); ++i)
         if (!SQL_SUCCEEDED(BindValue(hstmt, static_cast<SQLUSMALLINT>(i + 1), values[i], bound[i])))
