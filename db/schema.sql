@@ -1,7 +1,9 @@
 -- The database contract of ZOR 27 for the embedded engine (SQLite), also served by the SQL Server
 -- stand-in of the driver tests. Column types use SQL Server's names so that both ways report the
 -- field kinds the client expects: INT, NVARCHAR(n) (Unicode), VARCHAR(n) (8-bit), DATETIME
--- (stored as text 'yyyy-MM-dd HH:mm:ss').
+-- (stored as text 'yyyy-MM-dd HH:mm:ss'). The builder adds to every table what the server keeps and
+-- SQLite does not: texts no longer than their declared length, and DATETIME only as text of the
+-- stored form that is a real date, so that no row can be stored that the client cannot read.
 
 -- Logins of the database: checked when a connection opens.
 CREATE TABLE sys_logins (
@@ -94,9 +96,9 @@ CREATE TABLE ControlSchedule (
     id_discipline INT NOT NULL REFERENCES Discipline (id_discipline),
     id_examiner INT REFERENCES Examiner (id_examiner),
     id_form INT NOT NULL REFERENCES FormOfControl (id_form),
-    -- Only text that reads as a date: one bad value would make the whole group unreadable.
-    Date_1 DATETIME CONSTRAINT ControlSchedule_Date_1_is_a_date
-                    CHECK (Date_1 IS NULL OR datetime(Date_1) IS NOT NULL),
+    -- Only text that reads as a date (the builder's rule): one bad value would make the whole
+    -- group unreadable.
+    Date_1 DATETIME,
     Time_1 VARCHAR(10),
     Audience_1 NVARCHAR(10),
     id_typeControl_1 INT REFERENCES TypeControl (id_typeControl)

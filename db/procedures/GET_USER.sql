@@ -10,9 +10,11 @@
 -- @ClientLogin, @Mode and @NewPasswordLength are accepted for the client's sake and not used.
 
 -- Every attempt is logged first; the answer is read back through the log row, so that it
--- reflects a password that this call stores.
+-- reflects a password that this call stores. Texts longer than the log's columns are logged cut
+-- to their width, as parameters of those widths would hold them.
 INSERT INTO SignInLog (AttemptTime, Login, id_user, Program, IpAddress, ComputerName, Outcome)
-SELECT datetime('now', 'localtime'), @Login, u.id_user, @Program, @IpAddress, @ComputerName,
+SELECT datetime('now', 'localtime'), substr(@Login, 1, 50), u.id_user, substr(@Program, 1, 50),
+       substr(@IpAddress, 1, 15), substr(@ComputerName, 1, 64),
        CASE
            WHEN p.Program IS NULL THEN 'unknown program'
            WHEN u.id_user IS NULL AND EXISTS (SELECT 1 FROM Users WHERE Login = @Login) THEN 'wrong password'

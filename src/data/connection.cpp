@@ -5,12 +5,30 @@
 #include "dataset.h"
 #include "driverfactory.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 Connection::Connection(const QString& name)
-    : m_name(name), m_factory([this](const ConnectionPairs& settings) {
-          return CreateDriver(settings, m_databaseFolder);
-      }) {}
+    : m_name(name),
+      m_factory([this](const ConnectionPairs& settings) { return CreateDriver(settings, m_databaseFolder); }),
+      m_commandTimeout(DefaultCommandTimeout()) {}
+
+int Connection::DefaultCommandTimeout() {
+    constexpr int seconds = 30;
+    bool ok = false;
+    const int configured = qEnvironmentVariableIntValue("ZOR27_COMMAND_TIMEOUT", &ok);
+    return ok && configured >= 0 ? configured : seconds;
+}
+
+void Connection::setCommandTimeout(int seconds) {
+    m_commandTimeout = std::max(0, seconds);
+    if (m_driver)
+        m_driver->setStatementTimeout(m_commandTimeout);
+}
+
+QString Connection::equalsValue(const QString& column, FieldKind kind) {
+    return openDriver().equalsValue(column, kind);
+}
 
 Connection::~Connection() {
     for (DataSet* dataSet : m_dataSets)
@@ -35,6 +53,7 @@ void Connection::open() {
         throw DataError(QString::fromUtf8(error.what()));
     }
     std::unique_ptr<Driver> driver = m_factory(pairs);
+    driver->setStatementTimeout(m_commandTimeout);
     driver->open(pairs);
     m_driver = std::move(driver);
 }

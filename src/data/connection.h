@@ -40,6 +40,16 @@ public:
     // The folder in which the embedded engine finds a database given by a plain name.
     void setDatabaseFolder(const QString& folder) { m_databaseFolder = folder; }
 
+    // The time limit of every statement, in seconds (0: none); DefaultCommandTimeout() at first.
+    int commandTimeout() const { return m_commandTimeout; }
+    void setCommandTimeout(int seconds);
+    // 30 seconds, or the whole number of seconds in the environment variable ZOR27_COMMAND_TIMEOUT
+    // that an administrator may set for the program.
+    static int DefaultCommandTimeout();
+
+    // The engine's condition that a bracketed column of the given kind holds one '?' value.
+    QString equalsValue(const QString& column, FieldKind kind);
+
     // Replaces the engine choice (CreateDriver by default).
     void setDriverFactory(DriverFactory factory) { m_factory = std::move(factory); }
 
@@ -60,4 +70,6 @@ private:
     std::unique_ptr<Driver> m_driver;
     QList<DataSet*> m_dataSets;
     std::function<void(Connection&)> m_reopen;
+
+    int m_commandTimeout;
 };

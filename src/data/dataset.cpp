@@ -368,25 +368,57 @@ void DataSet::writeBack() {
         throw DataError(qualified(QStringLiteral("Missing Connection or ConnectionString")));
     const int row = currentRow();
     const qsizetype base = static_cast<qsizetype>(row) * m_columnCount;
-    QList<ColumnChange> changes;
-    for (const Field* field : written)
-        changes.append({field->fieldName(), m_result.cells[base + field->column()],
-                        *m_buffer[static_cast<size_t>(field->index())]});
-    const RowUpdate update =
-        BuildRowUpdate(m_updateTable, m_keyColumn, m_result.cells[base + keyColumn], changes);
+    // The written columns in the order of their change, then the unchanged ones that belong with
+    // them, compared only.
+    QList<ColumnChange> columns;
+    QList<int> resultColumns;
+    for (const Field* field : written) {
+        const QVariant& original = m_result.cells[base + field->column()];
+        columns.append({field->fieldName(), original, *m_buffer[static_cast<size_t>(field->index())],
+                        m_result.columns[field->column()].kind, true});
+        resultColumns.append(field->column());
+    }
+    for (const QString& name : m_updateColumns) {
+        const int column = columnIndex(name);
+        if (column < 0)
+            throw DataError(qualified(QStringLiteral("Field '%1' not found").arg(name)));
+        if (resultColumns.contains(column))
+            continue;
+        const QVariant& original = m_result.cells[base + column];
+        columns.append(
+            {m_result.columns[column].name, original, original, m_result.columns[column].kind, false});
+        resultColumns.append(column);
+    }
+    const RowUpdate update = BuildRowUpdate(
+        m_updateTable, m_keyColumn, m_result.cells[base + keyColumn], columns,
+        [this](const QString& column, FieldKind kind) { return m_connection->equalsValue(column, kind); });
     const StatementResult outcome = m_connection->run(update.statement, update.values);
-    if (outcome.rowsAffected == 0)
+    // The same batch read the row back. Where the server counts the changed rows, the count says
+    // whether this post changed it; where it does not (NOCOUNT), or where the post matched nothing
+    // because its values are already there (the reply to an earlier post of them was lost), what
+    // the row holds decides.
+    const bool read =
+        outcome.hasResultSet && outcome.rowCount() == 1 && outcome.columns.size() == columns.size();
+    bool holds = read;
+    for (qsizetype i = 0; holds && i < columns.size(); ++i)
+        holds = SameValue(outcome.cell(0, i), columns[i].value);
+    if (outcome.rowsAffected < 1 && !holds) {
+        if (!outcome.hasResultSet)
+            throw DataError(QStringLiteral("Строка не сохранена: сервер не сообщил, записана ли она. "
+                                           "Введённые значения остались в строке."));
         throw DataError(
             QStringLiteral("Строка не сохранена: после того как она была прочитана, её изменил "
                            "или удалил другой пользователь. Введённые значения остались в строке."));
-    // Only now, with the server's row changed, does the client copy take the new values.
-    for (const Field* field : written)
-        m_result.cells[base + field->column()] = *m_buffer[static_cast<size_t>(field->index())];
+    }
+    // Only now, with the server's row changed, does the client copy take its values.
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        m_result.cells[base + resultColumns[i]] = read ? outcome.cell(0, i) : columns[i].value;
 }
 
-void DataSet::setUpdateTarget(const QString& table, const QString& keyColumn) {
+void DataSet::setUpdateTarget(const QString& table, const QString& keyColumn, const QStringList& columns) {
     m_updateTable = table;
     m_keyColumn = keyColumn;
+    m_updateColumns = columns;
 }
 
 QVariant DataSet::dataValue(const Field& field, int record) const {

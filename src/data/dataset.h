@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -93,8 +94,11 @@ public:
     bool canModify() const { return isActive() && !m_updateTable.isEmpty(); }
 
     // The base table and key column that write-back targets; the key column must be in the result
-    // (it need not be a declared field).
-    void setUpdateTarget(const QString& table, const QString& keyColumn);
+    // (it need not be a declared field). `columns` are the base table's columns of the result that
+    // belong together: every post compares the original values of all of them, changed or not, so
+    // a row that someone else changed in any of them since it was read is refused. Without them, a
+    // post compares the columns it writes.
+    void setUpdateTarget(const QString& table, const QString& keyColumn, const QStringList& columns = {});
 
     void setBeforeInsert(Event handler) { m_beforeInsert = std::move(handler); }
     void setAfterEdit(Event handler) { m_afterEdit = std::move(handler); }
@@ -161,6 +165,7 @@ private:
     bool m_modified = false;
     QString m_updateTable;
     QString m_keyColumn;
+    QStringList m_updateColumns;
     Event m_beforeInsert;
     Event m_afterEdit;
     Event m_afterPost;

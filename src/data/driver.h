@@ -54,6 +54,8 @@ struct StatementResult {
     bool hasResultSet = false;
     QList<ColumnInfo> columns;
     QList<QVariant> cells; // row-major: columns.size() cells per row
+    // Rows changed by the statement's last data change before its first result set, as the engine
+    // reports it; -1 when it does not (as with NOCOUNT on).
     qint64 rowsAffected = -1;
 
     qsizetype rowCount() const { return columns.isEmpty() ? 0 : cells.size() / columns.size(); }
@@ -87,4 +89,20 @@ public:
     // null QVariant (QVariant(QMetaType(...))) and is bound as SQL NULL of that type. Returns the
     // statement's first result set, if it has one. Raises DataError with the server's text.
     virtual StatementResult execute(const QString& statement, const QList<QVariant>& values) = 0;
+
+    // Gives every later statement a time limit in seconds (0: none). A statement that exceeds it
+    // is given up and raises DataError with the engine's text; the server does not keep running it.
+    virtual void setStatementTimeout(int seconds) { m_statementTimeout = seconds; }
+    int statementTimeout() const { return m_statementTimeout; }
+
+    // The condition, in this engine's SQL, that a column (a bracketed name) of the given kind holds
+    // the value of one '?' marker. Dates compare as points in time, whatever form the engine stores
+    // them in.
+    virtual QString equalsValue(const QString& column, FieldKind kind) const {
+        Q_UNUSED(kind);
+        return column + QStringLiteral(" = ?");
+    }
+
+private:
+    int m_statementTimeout = 0;
 };

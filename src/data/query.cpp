@@ -28,6 +28,13 @@ void Query::setSqlText(const QString& text) {
     setSql(lines);
 }
 
+void Query::setSqlVerbatim(const QString& text) {
+    close();
+    m_lines = QStringList{text};
+    m_statement = commandText();
+    m_parameters.rebuild({});
+}
+
 QString Query::commandText() const {
     QString text;
     for (const QString& line : m_lines)

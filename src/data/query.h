@@ -19,6 +19,10 @@ public:
     void setSql(const QStringList& lines);
     // The statement as one text; CR LF, LF and CR break it into lines.
     void setSqlText(const QString& text);
+    // A statement that carries texts from outside (what a user typed, what the system reports) in
+    // literals of its own: it is kept as one line whatever characters it holds and is not scanned
+    // for markers, so nothing in it is taken for a marker or a line break. It has no parameters.
+    void setSqlVerbatim(const QString& text);
     // The stored text: each line followed by CR LF.
     QString commandText() const;
     // The text the engine receives: the stored text with each marker replaced by '?'.

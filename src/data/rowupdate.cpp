@@ -13,25 +13,36 @@ QString Bracketed(const QString& name) {
 } // namespace
 
 RowUpdate BuildRowUpdate(const QString& table, const QString& keyColumn, const QVariant& key,
-                         const QList<ColumnChange>& changes) {
+                         const QList<ColumnChange>& columns, const EqualsValue& equals) {
     RowUpdate update;
     update.statement = QStringLiteral("UPDATE ") + Bracketed(table) + QStringLiteral(" SET ");
-    for (qsizetype i = 0; i < changes.size(); ++i) {
-        if (i > 0)
+    bool first = true;
+    for (const ColumnChange& column : columns) {
+        if (!column.written)
+            continue;
+        if (!first)
             update.statement += QStringLiteral(", ");
-        update.statement += Bracketed(changes[i].column) + QStringLiteral(" = ?");
-        update.values.append(changes[i].value);
+        first = false;
+        update.statement += Bracketed(column.column) + QStringLiteral(" = ?");
+        update.values.append(column.value);
     }
     update.statement += QStringLiteral(" WHERE ") + Bracketed(keyColumn) + QStringLiteral(" = ?");
     update.values.append(key);
-    for (const ColumnChange& change : changes) {
-        update.statement += QStringLiteral(" AND ") + Bracketed(change.column);
-        if (IsNullValue(change.original)) {
-            update.statement += QStringLiteral(" IS NULL");
+    for (const ColumnChange& column : columns) {
+        update.statement += QStringLiteral(" AND ");
+        if (IsNullValue(column.original)) {
+            update.statement += Bracketed(column.column) + QStringLiteral(" IS NULL");
         } else {
-            update.statement += QStringLiteral(" = ?");
-            update.values.append(change.original);
+            update.statement += equals ? equals(Bracketed(column.column), column.kind)
+                                       : Bracketed(column.column) + QStringLiteral(" = ?");
+            update.values.append(column.original);
         }
     }
+    update.statement += QStringLiteral(";\r\nSELECT ");
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        update.statement += (i > 0 ? QStringLiteral(", ") : QString()) + Bracketed(columns[i].column);
+    update.statement += QStringLiteral(" FROM ") + Bracketed(table) + QStringLiteral(" WHERE ") +
+                        Bracketed(keyColumn) + QStringLiteral(" = ?");
+    update.values.append(key);
     return update;
 }

@@ -61,3 +61,11 @@ bool ValuesEqual(const QVariant& left, const QVariant& right) {
         return left == right;
     return left.toString() == right.toString();
 }
+
+bool SameValue(const QVariant& left, const QVariant& right) {
+    const bool leftNull = IsNullValue(left);
+    const bool rightNull = IsNullValue(right);
+    if (leftNull || rightNull)
+        return leftNull && rightNull;
+    return ValuesEqual(left, right);
+}

@@ -10,6 +10,10 @@ int CompareValues(const QVariant& left, const QVariant& right);
 // give 32-bit or 64-bit integers for the same column), other values as they are.
 bool ValuesEqual(const QVariant& left, const QVariant& right);
 
+// Whether two cells hold the same stored value: both Null, or equal as ValuesEqual has it (dates
+// and times as points in time).
+bool SameValue(const QVariant& left, const QVariant& right);
+
 // True for an invalid or null value.
 inline bool IsNullValue(const QVariant& value) {
     return !value.isValid() || value.isNull();

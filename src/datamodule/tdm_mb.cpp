@@ -39,7 +39,10 @@ TDM_MB::TDM_MB() {
         QStringLiteral("ADOQ_RatingTableTypeControl"), QStringLiteral("TypeControl"), FieldKind::AnsiString,
         20, QStringLiteral("id_typeControl_1"), ADOTable1, QStringLiteral("id_typeControl"),
         QStringLiteral("typeControl"));
-    ADOQ_RatingTable->setUpdateTarget(QString::fromLatin1(ScheduleTable), QString::fromLatin1(ScheduleKey));
+    // The four editable columns of a row belong together: a post compares them all.
+    ADOQ_RatingTable->setUpdateTarget(QString::fromLatin1(ScheduleTable), QString::fromLatin1(ScheduleKey),
+                                      {QStringLiteral("Date_1"), QStringLiteral("Time_1"),
+                                       QStringLiteral("Audience_1"), QStringLiteral("id_typeControl_1")});
     ADOQ_RatingTable->setBeforeInsert([this](DataSet& dataSet) { ADOQ_RatingTableBeforeInsert(dataSet); });
     ADOQ_RatingTable->setAfterEdit([this](DataSet& dataSet) { ADOQ_RatingTableAfterEdit(dataSet); });
     ADOQ_RatingTable->setAfterPost([this](DataSet& dataSet) { ADOQ_RatingTableAfterPost(dataSet); });

@@ -95,7 +95,8 @@ bool RunSignInAttempt(SignInView& view, const ProgramContext& context, const QSt
     const QString login = view.loginText();
     const QString passwordDigest = HashPassword(view.passwordText());
     const QString address = view.localAddress();
-    query->setSqlText(BuildGetUserStatement(login, passwordDigest, newPasswordValue, address, computerName));
+    query->setSqlVerbatim(
+        BuildGetUserStatement(login, passwordDigest, newPasswordValue, address, computerName));
 
     try {
         query->open();

@@ -26,6 +26,10 @@ public:
     void open(const ConnectionPairs& settings) override { m_engine->open(settings); }
     void close() override { m_engine->close(); }
     bool isOpen() const override { return m_engine->isOpen(); }
+    void setStatementTimeout(int seconds) override { m_engine->setStatementTimeout(seconds); }
+    QString equalsValue(const QString& column, FieldKind kind) const override {
+        return m_engine->equalsValue(column, kind);
+    }
     StatementResult execute(const QString& statement, const QList<QVariant>& values) override {
         m_statements->append(statement);
         m_values->append(values);

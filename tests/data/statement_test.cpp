@@ -124,19 +124,22 @@ TEST(RowUpdateTest, ChangedColumnsByKeyWithTheirOriginalValues) {
                                             {{"Date_1", nullDate, QDateTime(QDate(2024, 6, 3), QTime(0, 0))},
                                              {"Audience_1", QString("101"), QString("2]a")},
                                              {"id_typeControl_1", 3, QVariant(QMetaType::fromType<int>())}});
-    EXPECT_EQ(update.statement,
-              "UPDATE [ControlSchedule] SET [Date_1] = ?, [Audience_1] = ?, [id_typeControl_1] = ? "
-              "WHERE [id_schedule] = ? AND [Date_1] IS NULL AND [Audience_1] = ? AND "
-              "[id_typeControl_1] = ?");
+    EXPECT_EQ(
+        update.statement,
+        "UPDATE [ControlSchedule] SET [Date_1] = ?, [Audience_1] = ?, [id_typeControl_1] = ? "
+        "WHERE [id_schedule] = ? AND [Date_1] IS NULL AND [Audience_1] = ? AND "
+        "[id_typeControl_1] = ?;\r\n"
+        "SELECT [Date_1], [Audience_1], [id_typeControl_1] FROM [ControlSchedule] WHERE [id_schedule] = ?");
     const QList<QVariant> expected = {QDateTime(QDate(2024, 6, 3), QTime(0, 0)),
                                       QString("2]a"),
                                       QVariant(QMetaType::fromType<int>()),
                                       42,
                                       QString("101"),
-                                      3};
+                                      3,
+                                      42};
     EXPECT_EQ(update.values, expected);
     EXPECT_EQ(BuildRowUpdate("a]b", "k", 1, {{"c", 1, 2}}).statement,
-              "UPDATE [a]]b] SET [c] = ? WHERE [k] = ? AND [c] = ?");
+              "UPDATE [a]]b] SET [c] = ? WHERE [k] = ? AND [c] = ?;\r\nSELECT [c] FROM [a]]b] WHERE [k] = ?");
 }
 
 TEST(OdbcConnectionStringTest, ProviderKeysTranslated) {
@@ -157,7 +160,7 @@ TEST(OdbcConnectionStringTest, ProviderKeysTranslated) {
                                                         {"Packet Size", "4096"},
                                                         {"Use Encryption for Data", "False"}});
         EXPECT_EQ(text, QStringLiteral("DRIVER={FreeTDS};") + item.server +
-                            "TDS_Version=7.4;ClientCharset=UTF-8;DATABASE=Рейтинг;UID=zor;PWD={p;w}}d};"
+                            "TDS_Version=7.4;ClientCharset=UTF-8;DATABASE=Рейтинг;UID=zor;PWD={p;w}d};"
                             "Encryption=off;PacketSize=4096;")
             << item.dataSource;
     }

@@ -1,6 +1,7 @@
 #include "data/embedded/databasebuilder.h"
 
 #include "data/dataerror.h"
+#include "data/embedded/contractrules.h"
 #include "data/embedded/sqlitedatabase.h"
 
 #include <QDir>
@@ -57,6 +58,7 @@ void DatabaseBuilder::build(const QString& file, bool withDemoData) const {
         try {
             db.exec("PRAGMA journal_mode = DELETE; BEGIN");
             runOn(db, readScript("schema.sql"), {}, "schema.sql");
+            ContractRules::install(db);
             runOn(db, readScript("logins.sql"), {}, "logins.sql");
             static const QRegularExpression header(R"(^\s*--\s*params:([^\r\n]*))",
                                                    QRegularExpression::CaseInsensitiveOption);

@@ -4,7 +4,8 @@
 #include <QVariantMap>
 
 // Builds contract database files from the SQL scripts of the db/ folder:
-//   schema.sql          the system tables, the base tables, TypeControl and the views
+//   schema.sql          the system tables, the base tables, TypeControl and the views; then
+//                       ContractRules keep every column to its declared type
 //   logins.sql          the logins and their permissions
 //   procedures/NAME.sql one procedure each; its first line "-- params: @a, @b" lists the parameters
 //   demo.sql            demo data

@@ -96,6 +96,20 @@ void EmbeddedDriver::open(const ConnectionPairs& settings) {
     m_db.exec("PRAGMA foreign_keys = ON");
     m_permissions.load(m_db.handle(), user, QFileInfo(catalog).completeBaseName());
     m_dateOrder = QStringLiteral("mdy");
+    m_noCount = false;
+}
+
+void EmbeddedDriver::setStatementTimeout(int seconds) {
+    Driver::setStatementTimeout(seconds);
+    m_db.setStatementTimeout(seconds);
+}
+
+QString EmbeddedDriver::equalsValue(const QString& column, FieldKind kind) const {
+    if (kind != FieldKind::DateTime)
+        return Driver::equalsValue(column, kind);
+    // The contract admits only forms that SQLite reads as well; to the millisecond, as the reader.
+    return QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', ") + column +
+           QStringLiteral(") = strftime('%Y-%m-%d %H:%M:%f', ?)");
 }
 
 void EmbeddedDriver::close() {
@@ -114,6 +128,9 @@ StatementResult EmbeddedDriver::execute(const QString& text, const QList<QVarian
     switch (statement.kind) {
     case TsqlStatement::Kind::SetDateFormat:
         m_dateOrder = statement.dateOrder;
+        return {};
+    case TsqlStatement::Kind::SetNoCount:
+        m_noCount = statement.noCount;
         return {};
     case TsqlStatement::Kind::SetOption:
         return {};
@@ -143,6 +160,8 @@ StatementResult EmbeddedDriver::runSql(const QString& text, const QList<QVariant
         throw;
     }
     m_permissions.guard(m_db.handle(), false);
+    if (m_noCount)
+        result.rowsAffected = -1;
     if (next != values.size())
         throw DataError(QString("The statement has %1 parameter markers but %2 values were supplied.")
                             .arg(next)
@@ -228,5 +247,7 @@ StatementResult EmbeddedDriver::runProcedure(const TsqlStatement& call, const QL
         throw;
     }
     m_db.exec("RELEASE zor_procedure");
+    if (m_noCount)
+        result.rowsAffected = -1;
     return result;
 }

@@ -10,7 +10,7 @@ struct TsqlStatement;
 
 // The embedded engine: a SQLite database file that carries the database contract (logins in
 // sys_logins, procedures in sys_procedures, permissions in sys_permissions), behind a small
-// T-SQL front (EXEC, SET DATEFORMAT) that accepts what the client sends to the server.
+// T-SQL front (EXEC, SET DATEFORMAT, SET NOCOUNT) that accepts what the client sends to the server.
 class EmbeddedDriver : public Driver {
 public:
     // databaseFolder: where plain database names are looked for.
@@ -23,6 +23,11 @@ public:
     void close() override;
     bool isOpen() const override;
     StatementResult execute(const QString& statement, const QList<QVariant>& values) override;
+    // A statement that runs longer, or waits longer for another connection's lock, fails with
+    // "Query timeout expired".
+    void setStatementTimeout(int seconds) override;
+    // DATETIME values are stored as text, possibly in several forms: they compare as points in time.
+    QString equalsValue(const QString& column, FieldKind kind) const override;
 
     // The session's date order ("mdy" until SET DATEFORMAT changes it).
     QString dateOrder() const { return m_dateOrder; }
@@ -39,6 +44,8 @@ private:
     SqliteDatabase m_db;
     LoginPermissions m_permissions;
     QString m_dateOrder = QStringLiteral("mdy");
+    // SET NOCOUNT ON: counts of changed rows are not reported, as the server does not send them.
+    bool m_noCount = false;
 };
 
 // The engine behind a Data Source of "embedded".

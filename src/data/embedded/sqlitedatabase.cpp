@@ -6,6 +6,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <sqlite3.h>
 #include <vector>
@@ -51,7 +53,31 @@ void SqliteDatabase::open(const QString& file, Mode mode) {
         throw DataError(text);
     }
     sqlite3_extended_result_codes(m_db, 0);
-    sqlite3_busy_timeout(m_db, 5000);
+    applyTimeout();
+    // The VM asks between instructions whether the running statement has had its time.
+    sqlite3_progress_handler(m_db, 1000, &SqliteDatabase::progress, this);
+}
+
+void SqliteDatabase::setStatementTimeout(int seconds) {
+    m_timeout = std::max(0, seconds);
+    applyTimeout();
+}
+
+void SqliteDatabase::applyTimeout() {
+    if (!m_db)
+        return;
+    // Waiting for another connection's lock counts against the same limit; with no limit the wait
+    // has none either. Until a limit is given, locks are waited for five seconds.
+    int milliseconds = 5000;
+    if (m_timeout == 0)
+        milliseconds = INT_MAX;
+    else if (m_timeout > 0)
+        milliseconds = std::min(m_timeout, INT_MAX / 1000) * 1000;
+    sqlite3_busy_timeout(m_db, milliseconds);
+}
+
+int SqliteDatabase::progress(void* self) {
+    return static_cast<SqliteDatabase*>(self)->m_deadline.hasExpired() ? 1 : 0;
 }
 
 void SqliteDatabase::close() {
@@ -70,6 +96,9 @@ int SqliteDatabase::errorCode() const {
 }
 
 void SqliteDatabase::fail() const {
+    const int code = errorCode();
+    if ((code == SQLITE_INTERRUPT && m_deadline.hasExpired()) || (code == SQLITE_BUSY && m_timeout > 0))
+        throw DataError(QStringLiteral("Query timeout expired"));
     throw DataError(errorText());
 }
 
@@ -136,6 +165,12 @@ void SqliteDatabase::bind(sqlite3_stmt* statement, int index, const QVariant& va
 
 void SqliteDatabase::run(const QByteArray& sql, const Binder& binder, StatementResult& result,
                          const QString& dateOrder, const PrepareHook& hook) {
+    struct Deadline {
+        QDeadlineTimer& timer;
+        ~Deadline() { timer = QDeadlineTimer(QDeadlineTimer::Forever); }
+    } deadline{m_deadline};
+    if (m_timeout > 0)
+        m_deadline = QDeadlineTimer(qint64(m_timeout) * 1000);
     const char* next = sql.constData();
     const char* const end = next + sql.size();
     while (next < end && !onlyWhitespace(next, end)) {

@@ -3,6 +3,7 @@
 #include "data/driver.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <functional>
 
@@ -35,6 +36,11 @@ public:
     void run(const QByteArray& sql, const Binder& binder, StatementResult& result,
              const QString& dateOrder = QStringLiteral("mdy"), const PrepareHook& hook = {});
 
+    // The time limit of each run(), in seconds (0: none). A run that exceeds it, or that waits that
+    // long for another connection's lock, raises DataError "Query timeout expired". Until it is set,
+    // runs have no limit and wait five seconds for a lock.
+    void setStatementTimeout(int seconds);
+
     // Runs statements that return nothing of interest.
     void exec(const QByteArray& sql);
 
@@ -46,6 +52,10 @@ public:
 
 private:
     [[noreturn]] void fail() const;
+    void applyTimeout();
+    static int progress(void* self);
 
     sqlite3* m_db = nullptr;
+    int m_timeout = -1; // seconds; -1 until set
+    QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
 };

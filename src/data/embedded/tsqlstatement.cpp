@@ -211,6 +211,15 @@ TsqlStatement TsqlStatement::parse(const QString& text) {
         return statement;
     }
     if (const QRegularExpressionMatch match = set.match(body); match.hasMatch()) {
+        if (match.captured(1).compare("NOCOUNT", Qt::CaseInsensitive) == 0) {
+            const QString value = match.captured(2).trimmed();
+            if (value.compare("ON", Qt::CaseInsensitive) != 0 &&
+                value.compare("OFF", Qt::CaseInsensitive) != 0)
+                syntaxErrorNear(value);
+            statement.kind = Kind::SetNoCount;
+            statement.noCount = value.compare("ON", Qt::CaseInsensitive) == 0;
+            return statement;
+        }
         if (match.captured(1).compare("DATEFORMAT", Qt::CaseInsensitive) != 0) {
             statement.kind = Kind::SetOption;
             return statement;

@@ -17,13 +17,15 @@ struct TsqlStatement {
         Sql,           // anything else: passed to SQLite unchanged
         Exec,          // EXEC[UTE] procedure arguments
         SetDateFormat, // SET DATEFORMAT order
+        SetNoCount,    // SET NOCOUNT ON or OFF
         SetOption,     // any other SET: accepted and ignored, as the server accepts it
     };
     Kind kind = Kind::Sql;
     QString procedure; // Exec: the name without brackets or schema
     QList<ExecArgument> arguments;
-    int markers = 0;   // Exec: number of '?' markers
-    QString dateOrder; // SetDateFormat: "dmy", "mdy", ... in lower case
+    int markers = 0;      // Exec: number of '?' markers
+    QString dateOrder;    // SetDateFormat: "dmy", "mdy", ... in lower case
+    bool noCount = false; // SetNoCount: ON
 
     // Recognises the statement. Raises DataError with a server-like text for a malformed EXEC
     // ("Incorrect syntax near '...'.", "Unclosed quotation mark after the character string '...'.",

@@ -1,11 +1,11 @@
 #include "odbcdriver.h"
 
 #include "data/dataerror.h"
+#include "diagnostictext.h"
 #include "odbcapi.h"
 #include "odbcconnectionstring.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <climits>
@@ -87,20 +87,6 @@ Diagnostics ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
             diagnostics.linkLost = true;
     }
     return diagnostics;
-}
-
-// The server's or driver's messages without the bracketed vendor tags that ODBC puts before each
-// ("[FreeTDS][SQL Server]Login failed ..." reads "Login failed ..."), and without the driver's
-// generic opening failure when a more telling message follows it.
-QString ProviderText(const QStringList& records) {
-    static const QRegularExpression tags(QStringLiteral("(\\[[^\\]]*\\])+"));
-    QStringList messages;
-    for (const QString& piece : records.join(' ').split(tags, Qt::SkipEmptyParts))
-        if (!piece.trimmed().isEmpty())
-            messages.append(piece.trimmed());
-    if (messages.size() > 1)
-        messages.removeAll(QStringLiteral("Unable to connect to data source"));
-    return messages.join(' ');
 }
 
 // A parameter's value in the form bound to the statement; lives until the statement has run.
@@ -365,7 +351,8 @@ private:
     SQLHSTMT m_handle = nullptr;
 };
 
-OdbcDriver::OdbcDriver(int loginTimeout) : m_loginTimeout(loginTimeout) {}
+OdbcDriver::OdbcDriver(int loginTimeout, OdbcDriverKind driverKind)
+    : m_loginTimeout(loginTimeout), m_driverKind(driverKind) {}
 
 OdbcDriver::~OdbcDriver() {
     close();
@@ -373,6 +360,8 @@ OdbcDriver::~OdbcDriver() {
 
 void OdbcDriver::open(const ConnectionPairs& settings) {
     close();
+    // A value the driver cannot take unchanged is refused before any handle is made.
+    const QString text = BuildOdbcConnectionString(settings, m_driverKind);
     SQLHENV environment = nullptr;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
         throw DataError(QStringLiteral("The ODBC driver manager cannot be used"));
@@ -387,7 +376,6 @@ void OdbcDriver::open(const ConnectionPairs& settings) {
     SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, m_loginTimeout))),
                        SQL_IS_UINTEGER);
-    const QString text = BuildOdbcConnectionString(settings);
     const SQLRETURN rc =
         SQLDriverConnectW(connection, nullptr, WideText(text), static_cast<SQLSMALLINT>(text.size()), nullptr,
                           0, nullptr, SQL_DRIVER_NOPROMPT);
@@ -449,6 +437,13 @@ StatementResult OdbcDriver::execute(const QString& statement, const QList<QVaria
         !SQL_SUCCEEDED(SQLSetStmtAttrW(hstmt, SQL_ATTR_CONCURRENCY,
                                        reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), SQL_IS_UINTEGER)))
         fail(handle);
+    // The text goes to the server as it is: no ODBC escapes ("{fn ...}") are looked for in it. The
+    // driver gives the statement up when its time limit passes. Both are standard attributes; a
+    // driver that lacks one still runs the statement.
+    SQLSetStmtAttrW(hstmt, SQL_ATTR_NOSCAN, reinterpret_cast<SQLPOINTER>(SQL_NOSCAN_ON), SQL_IS_UINTEGER);
+    SQLSetStmtAttrW(hstmt, SQL_ATTR_QUERY_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, statementTimeout()))),
+                    SQL_IS_UINTEGER);
     std::vector<BoundValue> bound(static_cast<size_t>(values.size()));
     for (qsizetype i = 0; i < values.size(); ++i)
         if (!SQL_SUCCEEDED(BindValue(hstmt, static_cast<SQLUSMALLINT>(i + 1), values[i], bound[i])))
@@ -458,16 +453,17 @@ StatementResult OdbcDriver::execute(const QString& statement, const QList<QVaria
         fail(handle);
 
     StatementResult result;
-    SQLLEN count = -1;
-    if (SQL_SUCCEEDED(SQLRowCount(hstmt, &count)))
-        result.rowsAffected = count;
-    // A procedure may report counts of its own statements before the rows it returns.
+    // Results without columns are counts of data changes (a procedure may report those of its own
+    // statements before its rows); the count of a result set's own rows says nothing about them.
     SQLSMALLINT columnCount = 0;
     for (;;) {
         if (!SQL_SUCCEEDED(SQLNumResultCols(hstmt, &columnCount)))
             fail(handle);
         if (columnCount > 0)
             break;
+        SQLLEN count = -1;
+        if (SQL_SUCCEEDED(SQLRowCount(hstmt, &count)) && count >= 0)
+            result.rowsAffected = count;
         rc = SQLMoreResults(hstmt);
         if (rc == SQL_NO_DATA)
             return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/driver.h"
+#include "data/odbc/odbcconnectionstring.h"
 
 #include <QString>
 
@@ -10,8 +11,10 @@
 // cursors.
 class OdbcDriver : public Driver {
 public:
-    // loginTimeout in seconds: an unreachable server fails within it with the driver's text.
-    explicit OdbcDriver(int loginTimeout = 5);
+    // loginTimeout in seconds: an unreachable server fails within it with the driver's text. The
+    // driver kind decides how the connection string is written (FreeTDS here, the system's SQL
+    // Server driver on Windows).
+    explicit OdbcDriver(int loginTimeout = 5, OdbcDriverKind driverKind = DefaultOdbcDriverKind());
     ~OdbcDriver() override;
     OdbcDriver(const OdbcDriver&) = delete;
     OdbcDriver& operator=(const OdbcDriver&) = delete;
@@ -33,6 +36,7 @@ private:
     [[noreturn]] void fail(Statement& statement);
 
     int m_loginTimeout;
+    OdbcDriverKind m_driverKind;
     // The ODBC environment and connection handles (SQLHENV, SQLHDBC), opaque here so that the
     // header needs no ODBC declarations; null while closed.
     void* m_environment = nullptr;

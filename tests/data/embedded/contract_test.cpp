@@ -147,7 +147,7 @@ TEST_F(ContractTest, TheScheduleIsWrittenBackByItsKey) {
         asUser("UPDATE ControlSchedule SET Date_1 = 'завтра' WHERE id_schedule = ?", {key});
         ADD_FAILURE() << "no error";
     } catch (const DataError& error) {
-        EXPECT_EQ(error.text(), "CHECK constraint failed: ControlSchedule_Date_1_is_a_date");
+        EXPECT_EQ(error.text(), "Conversion failed when converting date and/or time from character string.");
     }
     // A type of control that does not exist is refused.
     EXPECT_THROW(asUser("UPDATE ControlSchedule SET id_typeControl_1 = 99 WHERE id_schedule = ?", {key}),

@@ -84,7 +84,10 @@ TEST(TsqlStatement, RefusesMalformedExecWithTheServersTexts) {
 TEST(TsqlStatement, TellsSetAndOtherStatementsApart) {
     EXPECT_EQ(TsqlStatement::parse("SET DATEFORMAT dmy").kind, TsqlStatement::Kind::SetDateFormat);
     EXPECT_EQ(TsqlStatement::parse("set dateformat YMD;").dateOrder, "ymd");
-    EXPECT_EQ(TsqlStatement::parse("SET NOCOUNT ON").kind, TsqlStatement::Kind::SetOption);
+    EXPECT_EQ(TsqlStatement::parse("SET ANSI_NULLS ON").kind, TsqlStatement::Kind::SetOption);
+    EXPECT_EQ(TsqlStatement::parse("SET NOCOUNT ON").kind, TsqlStatement::Kind::SetNoCount);
+    EXPECT_TRUE(TsqlStatement::parse("SET NOCOUNT ON").noCount);
+    EXPECT_FALSE(TsqlStatement::parse("set nocount off;").noCount);
     EXPECT_EQ(TsqlStatement::parse("SELECT  id_a_year FROM [InfoForRating] \r\n").kind,
               TsqlStatement::Kind::Sql);
     EXPECT_EQ(TsqlStatement::parse("EXECUTIVE_SUMMARY").kind, TsqlStatement::Kind::Sql);
