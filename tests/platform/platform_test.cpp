@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +27,8 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -128,6 +131,37 @@ TEST(IoErrorTest, TextFollowsFromTheNumber) {
     }
 }
 
+// A POSIX error takes the Windows number of the same failure; one without a counterpart keeps a
+// number that no system error number has (bit 29 set), never one that means something else.
+TEST(IoErrorTest, PosixErrorsTakeTheWindowsNumbers) {
+    const struct {
+        int error;
+        bool folderExists;
+        int code;
+        const char* text;
+    } cases[] = {
+        {ENOENT, true, 2, "File not found"},      {ENOENT, false, 3, "Invalid filename"},
+        {ENOTDIR, true, 3, "Invalid filename"},   {ENAMETOOLONG, true, 3, "Invalid filename"},
+        {EMFILE, true, 4, "Too many open files"}, {ENFILE, true, 4, "Too many open files"},
+        {EACCES, true, 5, "File access denied"},  {EPERM, true, 5, "File access denied"},
+        {EROFS, true, 5, "File access denied"},   {EISDIR, true, 5, "File access denied"},
+        {ETXTBSY, true, 5, "File access denied"}, {ENOMEM, true, 8, "I/O error 8"},
+        {ENOSPC, true, 112, "I/O error 112"},     {EBUSY, true, 170, "I/O error 170"},
+        {EFBIG, true, 223, "I/O error 223"},      {EIO, true, 1117, "I/O error 1117"},
+        {ELOOP, true, 1921, "I/O error 1921"},
+    };
+    for (const auto& c : cases) {
+        const int code = IoError::codeForErrno(c.error, c.folderExists);
+        EXPECT_EQ(code, c.code) << c.error;
+        EXPECT_STREQ(IoError(code).what(), c.text) << c.error;
+    }
+    for (const int error : {ENXIO, ECHILD, EDOM}) {
+        const int code = IoError::codeForErrno(error);
+        EXPECT_EQ(code, 536870912 + error);
+        EXPECT_EQ(IoError(code).what(), "I/O error " + std::to_string(536870912 + error));
+    }
+}
+
 // The same cases hold on every system, with the Windows numbers and texts.
 TEST(SystemFileTest, OpenErrorsCarryTheSystemNumbers) {
     TempFolder temp;
@@ -218,6 +252,38 @@ TEST(SystemFileTest, ReadOnlyFileIsAccessDenied) {
     EXPECT_EQ(openCodeInChild(file.string(),
                               [asRoot] { return !asRoot || (::setgid(65534) == 0 && ::setuid(65534) == 0); }),
               IoError::AccessDenied);
+}
+
+// Errors that only POSIX systems give for opening a file, with their numbers as this program knows them.
+TEST(SystemFileTest, OtherPosixOpenErrors) {
+    TempFolder temp;
+    fs::create_symlink(temp.path() / "b", temp.path() / "a");
+    fs::create_symlink(temp.path() / "a", temp.path() / "b");
+    // A socket's file cannot be opened at all (ENXIO, 6 here), which has no Windows counterpart.
+    const fs::path socketFile = temp.path() / "socket";
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(server, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = socketFile.string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const struct {
+        const char* name;
+        fs::path path;
+        int code;
+        const char* text;
+    } cases[] = {
+        {"symbolic links in a loop", temp.path() / "a", 1921, "I/O error 1921"},
+        {"a socket", socketFile, 536870918, "I/O error 536870918"},
+    };
+    for (const auto& c : cases) {
+        const OpenOutcome outcome = openOutcome(c.path.string());
+        EXPECT_EQ(outcome.code, c.code) << c.name;
+        EXPECT_EQ(outcome.text, c.text) << c.name;
+    }
+    ::close(server);
 }
 
 TEST(SystemFileTest, TooManyOpenFiles) {
