@@ -2,8 +2,6 @@
 
 #include "platform/executablepath.h"
 
-#include <QFile>
-
 namespace {
 
 QString separator() {
@@ -13,7 +11,7 @@ QString separator() {
 } // namespace
 
 Installation Installation::OfRunningProgram() {
-    return Installation(QFile::decodeName(QByteArray::fromStdString(platform::ExecutableDir())));
+    return Installation(QString::fromStdString(platform::ExecutableDir()));
 }
 
 Installation::Installation(QString programFolder) : m_programFolder(std::move(programFolder)) {}

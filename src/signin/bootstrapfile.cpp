@@ -5,7 +5,6 @@
 #include "platform/ioerror.h"
 #include "platform/systemfile.h"
 
-#include <QFile>
 #include <algorithm>
 #include <stdexcept>
 
@@ -62,8 +61,7 @@ QByteArray ShiftEncode(const QByteArray& bytes) {
 
 QString FirstConnectFilePath() {
     const QString separator = QString::fromLatin1(platform::PathSeparator());
-    return QFile::decodeName(QByteArray::fromStdString(platform::ExecutableDir())) + separator + "Data" +
-           separator + "ZOR";
+    return QString::fromStdString(platform::ExecutableDir()) + separator + "Data" + separator + "ZOR";
 }
 
 TFirstConnectInfo ReadFirstConnectInfo() {
@@ -73,8 +71,7 @@ TFirstConnectInfo ReadFirstConnectInfo() {
 TFirstConnectInfo ReadFirstConnectInfo(const QString& path) {
     QByteArray bytes(BootstrapFile::Size, '\0');
     {
-        platform::SystemFile file =
-            platform::SystemFile::openExistingReadWrite(QFile::encodeName(path).toStdString());
+        platform::SystemFile file = platform::SystemFile::openExistingReadWrite(path.toStdString());
         if (file.read(bytes.data(), BootstrapFile::Size) < static_cast<std::size_t>(BootstrapFile::Size))
             throw platform::IoError(platform::IoError::ReadBeyondEnd);
     }

@@ -1,3 +1,4 @@
+#include "platform/ansicodepage.h"
 #include "platform/computername.h"
 #include "platform/executablepath.h"
 #include "platform/filecreateerror.h"
@@ -21,6 +22,8 @@
 #include <thread>
 
 #ifdef _WIN32
+#include "platform/win32/widetext.h"
+
 #include <windows.h>
 #else
 #include <csignal>
@@ -597,4 +600,129 @@ TEST(SystemIdentityTest, ExecutableDirAndComputerName) {
     const std::string name = platform::ComputerName();
     EXPECT_FALSE(name.empty());
     EXPECT_EQ(name.find('\0'), std::string::npos);
+}
+
+namespace {
+
+std::string utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// Runs a program to its end; its exit code, or -1 when it could not be started.
+int runToEnd(const fs::path& program, const std::vector<std::string>& arguments) {
+#ifdef _WIN32
+    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+    for (const std::string& argument : arguments)
+        commandLine += L" \"" + fs::path(argument).wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info))
+        return -1;
+    ::CloseHandle(info.hThread);
+    ::WaitForSingleObject(info.hProcess, 60000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(info.hProcess, &code);
+    ::CloseHandle(info.hProcess);
+    return static_cast<int>(code);
+#else
+    const std::string path = program.string();
+    std::vector<char*> argv{const_cast<char*>(path.c_str())};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execv(path.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+} // namespace
+
+// Paths go in and come out as UTF-8 on every system, whatever the system's 8-bit code page can hold.
+TEST(Utf8PathsTest, ExecutableDirOfAProgramInACyrillicFolder) {
+    TempFolder temp;
+    const fs::path folder = temp.path() / u8"Программа ZOR";
+    fs::create_directories(folder);
+    const fs::path program = folder / besideTests("platform_dummy").filename();
+    fs::copy_file(besideTests("platform_dummy"), program);
+    const fs::path answer = temp.path() / "answer.txt";
+    ASSERT_EQ(runToEnd(program, {"--executable-dir", answer.string()}), 0);
+    const std::string reported = readFile(answer);
+    EXPECT_EQ(reported, utf8(folder));
+    EXPECT_TRUE(fs::equivalent(fs::path(std::u8string(reported.begin(), reported.end())), folder))
+        << reported;
+}
+
+TEST(Utf8PathsTest, FilesInACyrillicFolderOpen) {
+    TempFolder temp;
+    const fs::path data = temp.path() / u8"Данные";
+    fs::create_directories(data);
+    writeFile(data / "ZOR", "0123");
+    platform::SystemFile file = platform::SystemFile::openExistingReadWrite(utf8(data / "ZOR"));
+    char buffer[8] = {};
+    EXPECT_EQ(file.read(buffer, sizeof buffer), 4u);
+    EXPECT_EQ(std::string(buffer, 4), "0123");
+    // The folder is found, so a missing file in it is "File not found", not "Invalid filename".
+    const OpenOutcome missing = openOutcome(utf8(data / u8"Файл"));
+    EXPECT_EQ(missing.code, IoError::FileNotFound);
+    EXPECT_EQ(missing.text, "File not found");
+}
+
+TEST(Utf8PathsTest, ScriptInACyrillicFolderRunsThere) {
+    TempFolder temp;
+    const fs::path folder = temp.path() / u8"Программа";
+    fs::create_directories(folder);
+#ifdef _WIN32
+    const fs::path script = folder / u8"Замена.bat";
+    writeFile(script, "@ECHO OFF\r\nECHO started> started\r\n");
+#else
+    const fs::path script = folder / u8"Замена.sh";
+    writeFile(script, "echo started > started\n");
+#endif
+    platform::ShellRunHidden(utf8(script), utf8(folder));
+    EXPECT_TRUE(waitFor([&] { return fs::exists(folder / "started"); })) << "the script did not run";
+}
+
+#ifdef _WIN32
+// The system's texts come from its wide functions: in a language outside the ANSI code page they
+// arrive whole, not as question marks or bytes of another code page.
+TEST(SystemErrorTextTest, TextsOutsideTheAnsiCodePageArriveAsUtf8) {
+    const std::string text = platform::win32::SystemErrorTextIn(2, MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
+    if (text == "System error 2")
+        GTEST_SKIP() << "the system has no Russian message texts";
+    EXPECT_EQ(text.find('?'), std::string::npos) << text;
+    const std::wstring wide = platform::win32::WideFromUtf8(text);
+    EXPECT_EQ(platform::win32::Utf8FromWide(wide.data(), wide.size()), text) << "not UTF-8";
+    bool cyrillic = false;
+    for (const wchar_t ch : wide)
+        cyrillic = cyrillic || (ch >= 0x0410 && ch <= 0x044F);
+    EXPECT_TRUE(cyrillic) << text;
+}
+#endif
+
+// Windows reports the code page of its 8-bit functions; other systems have none.
+TEST(AnsiCodePageTest, TheSystemsOwnWhereItHasOne) {
+#ifdef _WIN32
+    const std::optional<unsigned> codePage = platform::SystemAnsiCodePage();
+    ASSERT_TRUE(codePage.has_value());
+    // An 8-bit function answers in that code page: U+00E9 and U+0416 come back as the code page's
+    // bytes for them (or its default character where it has none).
+    ::SetEnvironmentVariableW(L"ZOR27_CODE_PAGE_PROBE", L"\u00e9\u0416");
+    char answer[16] = {};
+    const DWORD length = ::GetEnvironmentVariableA("ZOR27_CODE_PAGE_PROBE", answer, sizeof answer);
+    char expected[16] = {};
+    const int expectedLength =
+        ::WideCharToMultiByte(*codePage, 0, L"\u00e9\u0416", 2, expected, sizeof expected, nullptr, nullptr);
+    EXPECT_EQ(std::string(answer, length), std::string(expected, static_cast<std::size_t>(expectedLength)));
+#else
+    EXPECT_FALSE(platform::SystemAnsiCodePage().has_value());
+#endif
 }

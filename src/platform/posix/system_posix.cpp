@@ -1,3 +1,4 @@
+#include "../ansicodepage.h"
 #include "../computername.h"
 #include "../executablepath.h"
 #include "../filecreateerror.h"
@@ -38,6 +39,10 @@ std::string ComputerName() {
 
 std::string SystemErrorText(int systemCode) {
     return std::strerror(systemCode);
+}
+
+std::optional<unsigned> SystemAnsiCodePage() {
+    return std::nullopt;
 }
 
 std::string SystemHostResolver::hostName() const {

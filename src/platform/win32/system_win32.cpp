@@ -1,8 +1,10 @@
+#include "../ansicodepage.h"
 #include "../computername.h"
 #include "../executablepath.h"
 #include "../filecreateerror.h"
 #include "../hostresolver.h"
 #include "../socketerror.h"
+#include "widetext.h"
 
 #include <cstring>
 
@@ -27,11 +29,20 @@ void startSockets() {
 } // namespace
 
 std::string ExecutableDir() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    std::string path(buffer, length);
-    const std::string::size_type slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? "." : path.substr(0, slash);
+    // The wide call: the ANSI one turns every character outside the ANSI code page into '?'.
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = 0;
+    while (true) {
+        length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return ".";
+        if (length < buffer.size())
+            break;
+        buffer.resize(buffer.size() * 2); // truncated: a long path
+    }
+    buffer.resize(length);
+    const std::wstring::size_type slash = buffer.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? "." : win32::Utf8FromWide(buffer.data(), slash);
 }
 
 const char* PathSeparator() {
@@ -47,18 +58,11 @@ std::string ComputerName() {
 }
 
 std::string SystemErrorText(int systemCode) {
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(systemCode), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
-    if (text != nullptr)
-        ::LocalFree(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
-        result.pop_back();
-    if (result.empty())
-        result = "System error " + std::to_string(systemCode);
-    return result;
+    return win32::SystemErrorTextIn(systemCode, 0);
+}
+
+std::optional<unsigned> SystemAnsiCodePage() {
+    return ::GetACP();
 }
 
 std::string SystemHostResolver::hostName() const {

@@ -1,5 +1,6 @@
 #include "../ioerror.h"
 #include "../systemfile.h"
+#include "widetext.h"
 
 #include <utility>
 #include <windows.h>
@@ -21,9 +22,9 @@ SystemFile::~SystemFile() {
 }
 
 SystemFile SystemFile::openExistingReadWrite(const std::string& path) {
-    HANDLE handle =
-        ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = ::CreateFileW(win32::WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw IoError(static_cast<int>(::GetLastError()));
     SystemFile file;
