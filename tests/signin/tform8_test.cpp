@@ -5,6 +5,7 @@
 #include "signin/widgets/tform8.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -27,6 +28,14 @@ void typeText(QWidget* widget, const QString& text) {
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
         QApplication::sendEvent(widget, &release);
     }
+}
+
+// A key press and release as the window system sends them: the key, its modifiers and its text.
+void pressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers, const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(widget, &release);
 }
 
 QRect geometryOf(const TForm8& dialog, const char* name) {
@@ -103,6 +112,46 @@ TEST(TForm8Test, NewPasswordEditsAcceptOnlyLatinLettersDigitsAndUnderscore) {
     EXPECT_EQ(dialog.Login_Edit->text(), QString::fromUtf8("Иванов И.И."));
     typeText(dialog.Password_Edit, QString::fromUtf8("пароль 1!"));
     EXPECT_EQ(dialog.Password_Edit->text(), QString::fromUtf8("пароль 1!"));
+}
+
+// The filter acts on typed characters only: the editing keys and the clipboard keys keep working,
+// and pasted text is not inspected.
+TEST(TForm8Test, NewPasswordEditsKeepTheEditingAndClipboardKeys) {
+    TForm8 dialog;
+    dialog.SpeedButton3->click();
+    dialog.show();
+    for (SignInEdit* edit : {dialog.Edit1, dialog.Edit2}) {
+        edit->setFocus();
+        typeText(edit, "abcd");
+        pressKey(edit, Qt::Key_Home, Qt::NoModifier);
+        pressKey(edit, Qt::Key_Delete, Qt::NoModifier, "\x7f");
+        EXPECT_EQ(edit->text(), "bcd");
+        pressKey(edit, Qt::Key_Right, Qt::NoModifier);
+        pressKey(edit, Qt::Key_Delete, Qt::NoModifier, "\x7f");
+        EXPECT_EQ(edit->text(), "bd");
+        pressKey(edit, Qt::Key_End, Qt::NoModifier);
+        pressKey(edit, Qt::Key_Left, Qt::NoModifier);
+        typeText(edit, "_");
+        EXPECT_EQ(edit->text(), "b_d");
+        EXPECT_EQ(edit->cursorPosition(), 2);
+
+        QApplication::clipboard()->setText(QString::fromUtf8("X9 Ж"));
+        pressKey(edit, Qt::Key_V, Qt::ControlModifier, "\x16");
+        EXPECT_EQ(edit->text(), QString::fromUtf8("b_X9 Жd"));
+        QApplication::clipboard()->setText("y");
+        pressKey(edit, Qt::Key_Insert, Qt::ShiftModifier);
+        EXPECT_EQ(edit->text(), QString::fromUtf8("b_X9 Жyd"));
+
+        pressKey(edit, Qt::Key_A, Qt::ControlModifier, "\x01");
+        EXPECT_EQ(edit->selectedText(), edit->text());
+        pressKey(edit, Qt::Key_Delete, Qt::NoModifier, "\x7f");
+        EXPECT_EQ(edit->text(), "");
+
+        // Typed characters are still filtered.
+        typeText(edit, QString::fromUtf8("Ж !z"));
+        EXPECT_EQ(edit->text(), "z");
+        edit->clear();
+    }
 }
 
 TEST(TForm8Test, EnterInEveryEditPressesTheSignInButtonOnKeyDown) {

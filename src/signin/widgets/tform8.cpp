@@ -6,6 +6,7 @@
 #include "picturebox.h"
 #include "platform/executablepath.h"
 #include "signin/signinexchange.h"
+#include "signin/typedtext.h"
 #include "signinedit.h"
 
 #include <QApplication>
@@ -36,14 +37,9 @@ bool isEnter(const QKeyEvent* event) {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
 
-// The character a key press types, or 0 for keys that type none (arrows, Delete, ...).
-QChar typedCharacter(const QKeyEvent* event) {
-    if (isEnter(event))
-        return QChar('\r');
-    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
-        return QChar(); // handled by the dialog's focus chain before any edit sees it
-    const QString text = event->text();
-    return text.size() == 1 ? text[0] : QChar();
+// What a key press types: empty for keys that type nothing (arrows, Delete, the clipboard keys, ...).
+QString typedText(const QKeyEvent* event) {
+    return TypedText(event->key(), event->modifiers(), event->text());
 }
 
 void callApplication(const char* method, const QString* text = nullptr) {
@@ -196,21 +192,15 @@ bool TForm8::EditAllKeyDown(QKeyEvent* event) {
 }
 
 bool TForm8::Edit_serverKeyPress(QKeyEvent* event) {
-    return typedCharacter(event) == QChar('\r');
+    return typedText(event) == QLatin1String("\r");
 }
 
 bool TForm8::EditAllNoBeep(QKeyEvent* event) {
-    return typedCharacter(event) == QChar('\r') && focusWidget() == Password_Edit;
+    return typedText(event) == QLatin1String("\r") && focusWidget() == Password_Edit;
 }
 
 bool TForm8::Edit1KeyPress(QKeyEvent* event) {
-    const QChar ch = typedCharacter(event);
-    if (ch.isNull())
-        return false;
-    const char16_t code = ch.unicode();
-    const bool accepted = code == 8 || (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') ||
-                          code == '_' || (code >= 'a' && code <= 'z');
-    return !accepted;
+    return !NewPasswordTakes(typedText(event));
 }
 
 void TForm8::Timer1Timer() {
