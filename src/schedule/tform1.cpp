@@ -1,9 +1,13 @@
 #include "tform1.h"
 
+#include "context/windowplacement.h"
 #include "signin/widgets/tform8.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QScreen>
+#include <QShowEvent>
+#include <QWindow>
 #include <memory>
 
 TForm1* Form1 = nullptr;
@@ -32,4 +36,15 @@ void TForm1::FormCreate() {
     Form8 = dialog.get();
     if (dialog->exec() == 2)
         QMetaObject::invokeMethod(QCoreApplication::instance(), "requestTermination");
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    // Centred on the whole desktop (all monitors' work areas together) by its outer size when first
+    // shown; afterwards it stays where it is, moved by the user or not.
+    if (!event->spontaneous() && !testAttribute(Qt::WA_Moved)) {
+        const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+        move(CentredWindowPosition(screen()->availableVirtualGeometry(),
+                                   WindowOuterSize(size(), frame, QSize(OuterWidth, OuterHeight))));
+    }
+    QMainWindow::showEvent(event);
 }

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -84,6 +85,22 @@ TEST(TForm8Test, LayoutAsDrawnUnderThePictures) {
     EXPECT_FALSE(dialog.ChangePasswordMode);
     EXPECT_FALSE(dialog.Timer1->isActive());
     EXPECT_EQ(dialog.Timer1->interval(), 2000);
+}
+
+// The test desktop: a primary monitor of 1280 x 1024 and a second one of 1920 x 1080 to its right.
+TEST(TForm8Test, OpensCentredOnTheScreen) {
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 1280, 1024));
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableVirtualGeometry(), QRect(0, 0, 3200, 1080));
+    TForm8 dialog;
+    QRect shown;
+    QTimer::singleShot(0, [&] {
+        shown = dialog.frameGeometry();
+        dialog.reject();
+    });
+    EXPECT_EQ(dialog.exec(), 2);
+    // No frame: the outer rectangle is the window's own, half the spare room from the top left.
+    EXPECT_EQ(shown, QRect(391, 375, 497, 273));
+    EXPECT_EQ(dialog.geometry(), QRect(391, 375, 497, 273));
 }
 
 TEST(TForm8Test, PanelButtonTogglesTheHeight) {

@@ -1,6 +1,7 @@
 #include "tform8.h"
 
 #include "centredlabel.h"
+#include "context/windowplacement.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
 #include "picturebox.h"
@@ -15,6 +16,8 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QShowEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
@@ -247,6 +250,14 @@ void TForm8::runProgramUpdate() {
 
 void TForm8::reject() {
     done(2);
+}
+
+void TForm8::showEvent(QShowEvent* event) {
+    // Centred on the screen's work area by the dialog's own size, which is its outer size: it has no
+    // frame (the platform's own placement allows for a frame it guesses).
+    if (!event->spontaneous())
+        move(CentredWindowPosition(screen()->availableGeometry(), size()));
+    QDialog::showEvent(event);
 }
 
 void TForm8::keyPressEvent(QKeyEvent* event) {
