@@ -8,6 +8,8 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFile>
+#include <QFontInfo>
+#include <QImage>
 #include <QLabel>
 #include <QScreen>
 #include <QTest>
@@ -37,6 +39,20 @@ void pressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers, const Q
     QApplication::sendEvent(widget, &press);
     QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
     QApplication::sendEvent(widget, &release);
+}
+
+// The rows of the label's own rendering that hold ink.
+std::pair<int, int> inkRows(QWidget* label) {
+    const QImage image = label->grab().toImage();
+    int first = -1, last = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0 && qGray(image.pixel(x, y)) < 128) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+    return {first, last};
 }
 
 QRect geometryOf(const TForm8& dialog, const char* name) {
@@ -266,22 +282,32 @@ TEST(TForm8Test, LeftButtonOnAPictureOrTheStatusLabelMovesTheWindow) {
     }
 }
 
+// Bold Arial of 10 points is 13 pixels high; a line of it takes 15 (ascent 12, descent 3). The box is
+// 329 x 78.
 TEST(TForm8Test, StatusLabelCentresItsBlockAndBreaksLinesAtCarriageReturn) {
     TForm8 dialog;
     CentredLabel* label = dialog.StatusLabel;
-    const int line = label->fontMetrics().height();
-    label->setText("one");
-    EXPECT_EQ(label->textBlockRect().height(), line);
-    EXPECT_EQ(label->textBlockRect().top(), (78 - line) / 2);
-    label->setText("one\rtwo");
-    EXPECT_EQ(label->textBlockRect().height(),
-              label->fontMetrics()
-                  .boundingRect(QRect(0, 0, 329, 1000), Qt::AlignHCenter | Qt::TextWordWrap, "one\ntwo")
-                  .height());
-    // A block taller than the box stays centred: it starts above the box.
-    label->setText(QString("word ").repeated(200));
-    EXPECT_LT(label->textBlockRect().top(), 0);
-    EXPECT_EQ(label->textBlockRect().top(), (78 - label->textBlockRect().height()) / 2);
+    const QString family = QFontInfo(label->font()).family();
+    ASSERT_TRUE(family == "Arial" || family == "Liberation Sans")
+        << "the numbers below are Arial's: " << family.toStdString();
+    const struct {
+        QString text;
+        QRect block;
+    } cases[] = {
+        {"one", {0, 31, 329, 15}},               // 63 spare pixels: 31 above
+        {"one\rtwo", {0, 24, 329, 30}},          // CR starts a new line
+        {"one\r\ntwo\rthree", {0, 16, 329, 45}}, // CR LF is one break
+        {QString::fromUtf8("Новый пароль подтвержден не верно!!!\rПодтвердите пароль заново."),
+         {0, 24, 329, 30}},
+        {QString("word ").repeated(200), {0, -133, 329, 345}}, // taller than the box: still centred
+    };
+    for (const auto& c : cases) {
+        label->setText(c.text);
+        EXPECT_EQ(label->textBlockRect(), c.block) << c.text.toStdString();
+        const auto [first, last] = inkRows(label);
+        EXPECT_GE(first, std::max(0, c.block.top())) << c.text.toStdString();
+        EXPECT_LE(last, std::min(77, c.block.bottom())) << c.text.toStdString();
+    }
 }
 
 TEST(TForm8Test, CreationDeletesTheLeftoverReplacementScript) {
