@@ -29,20 +29,20 @@ void startSockets() {
 } // namespace
 
 std::string ExecutableDir() {
-    // The wide call: the ANSI one turns every character outside the ANSI code page into '?'.
-    std::wstring buffer(MAX_PATH, L'\0');
-    DWORD length = 0;
-    while (true) {
-        length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    // The wide call: the ANSI one turns every character outside the ANSI code page into '?'. A path
+    // that does not fit is cut short and fills the buffer, so the buffer grows up to the longest
+    // path the system knows (32767 characters).
+    std::wstring path;
+    for (DWORD size = MAX_PATH; size < 65536 && path.empty(); size *= 2) {
+        std::wstring buffer(size, L'\0');
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), size);
         if (length == 0)
-            return ".";
-        if (length < buffer.size())
             break;
-        buffer.resize(buffer.size() * 2); // truncated: a long path
+        if (length < size)
+            path.assign(buffer.data(), length);
     }
-    buffer.resize(length);
-    const std::wstring::size_type slash = buffer.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? "." : win32::Utf8FromWide(buffer.data(), slash);
+    const std::wstring::size_type slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? "." : win32::Utf8FromWide(path.data(), slash);
 }
 
 const char* PathSeparator() {
