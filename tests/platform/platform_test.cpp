@@ -20,6 +20,7 @@
 #include <iterator>
 #include <random>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
 #include "platform/win32/widetext.h"
@@ -49,17 +50,33 @@ public:
         fs::create_directories(m_path);
     }
     ~TempFolder() {
-        // Read-only entries would stop the removal on Windows.
-        std::error_code ignored;
-        fs::permissions(m_path, fs::perms::all, ignored);
-        for (auto it = fs::recursive_directory_iterator(m_path, ignored);
-             it != fs::recursive_directory_iterator(); it.increment(ignored))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(m_path, ignored);
+        // A command interpreter that is just ending still holds its working folder on Windows, so the
+        // removal is tried again for a while.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!removeTree(m_path) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     const fs::path& path() const { return m_path; }
 
 private:
+    // Entry by entry, deepest first (remove_all can spin for ever on an entry in use); read-only
+    // entries are made writable first, which Windows needs. True when nothing is left.
+    static bool removeTree(const fs::path& folder) {
+        std::error_code error;
+        fs::permissions(folder, fs::perms::all, error);
+        std::vector<fs::path> entries;
+        error.clear();
+        for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error))
+            entries.push_back(it->path());
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+            fs::permissions(*entry, fs::perms::owner_all, fs::perm_options::add, error);
+            fs::remove(*entry, error);
+        }
+        fs::remove(folder, error);
+        return !fs::exists(folder, error) && !error;
+    }
+
     fs::path m_path;
 };
 
