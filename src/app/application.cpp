@@ -55,11 +55,13 @@ void Application::showException(const std::exception& error) {
         return;
     QMessageBox box(QMessageBox::Critical, m_title, errorMessageText(QString::fromUtf8(error.what())),
                     QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText); // a server's text is never read as markup
     box.exec();
 }
 
 void Application::showPlainMessage(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -90,6 +92,7 @@ int Application::messageBox(const QString& text, const QString& caption, int fla
         break;
     }
     QMessageBox box(icon, caption, text, buttons);
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return AnswerYes;

@@ -15,7 +15,7 @@ QString separator() {
 } // namespace
 
 Installation Installation::OfRunningProgram() {
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(platform::ExecutableDir()));
+    const QString folder = QString::fromStdString(platform::ExecutableDir());
 #ifdef ZOR_PACKAGED_PROGRAM_DIR
     return Locate(folder, {QStringLiteral(ZOR_PACKAGED_PROGRAM_DIR), QStringLiteral(ZOR_PACKAGED_CONFIG_DIR),
                            QStringLiteral(ZOR_PACKAGED_DATA_DIR)});

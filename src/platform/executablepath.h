@@ -4,7 +4,8 @@
 
 namespace platform {
 
-// Folder of the running executable, without a trailing separator.
+// Folder of the running executable, without a trailing separator, in UTF-8 (the encoding of every
+// path and system text of this layer).
 std::string ExecutableDir();
 
 // File name of the running executable, with its extension and without its folder.

@@ -17,7 +17,7 @@ private:
     int m_code;
 };
 
-// The operating system's own description of an error code (strerror / FormatMessage).
+// The operating system's own description of an error code (strerror / FormatMessage), in UTF-8.
 std::string SystemErrorText(int systemCode);
 
 } // namespace platform

@@ -16,6 +16,9 @@ public:
     static constexpr int ReadBeyondEnd = 100; // fewer bytes read than asked
     static constexpr int DiskFull = 101;      // fewer bytes written than asked
     static constexpr int FileNotOpen = 103;
+    // Added to a POSIX error number that has no Windows counterpart: bit 29 marks application-defined
+    // codes on Windows, so no system error number has it and the sum cannot be taken for one.
+    static constexpr int ErrnoBase = 0x20000000;
 
     explicit IoError(int code);
 
@@ -23,6 +26,11 @@ public:
 
     // "File not found", "I/O error 32", ... for the given number.
     static std::string textFor(int code);
+
+    // The number for a POSIX error: the Windows number of the same failure where there is one
+    // (ENOENT is 2, or 3 when the file's folder is missing too; EACCES 5; EIO 1117, ...), else
+    // ErrnoBase + the error.
+    static int codeForErrno(int error, bool folderExists = true);
 
 private:
     int m_code;

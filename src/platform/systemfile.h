@@ -17,7 +17,8 @@ public:
     SystemFile& operator=(SystemFile&& other) noexcept;
     ~SystemFile();
 
-    // Opens an existing file for reading and writing, letting others read and write it meanwhile.
+    // Opens an existing file (path in UTF-8) for reading and writing, letting others read and write it
+    // meanwhile.
     static SystemFile openExistingReadWrite(const std::string& path);
 
     // Creates the file for reading and writing, emptying one of that name, and lets others read and

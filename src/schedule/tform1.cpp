@@ -2,6 +2,7 @@
 
 #include "context/programcontext.h"
 #include "context/usershell.h"
+#include "context/windowplacement.h"
 #include "data/connection.h"
 #include "datamodule/tdm_mb.h"
 #include "grid/schedulecolumns.h"
@@ -16,7 +17,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <exception>
 
@@ -164,13 +167,20 @@ void TForm1::centreOnDesktop() {
     const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
-    const QRect desktop = screen->virtualGeometry();
-    // Until the window system has framed the window, its frame is taken to be the usual one.
-    QSize outer = frameGeometry().size();
-    if (outer == size())
-        outer = size() + QSize(OuterWidth - ClientWidth, OuterHeight - ClientHeight);
-    move(desktop.x() + (desktop.width() - outer.width()) / 2,
-         desktop.y() + (desktop.height() - outer.height()) / 2);
+    // Until the window system has framed the window, its frame is taken to be the designed one.
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    move(CentredWindowPosition(screen->availableVirtualGeometry(),
+                               WindowOuterSize(size(), frame, QSize(OuterWidth, OuterHeight))));
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    // Centred again when first shown, now that the frame may be known; afterwards it stays where it
+    // is, moved by the user or not.
+    if (!event->spontaneous() && !m_shownOnce) {
+        m_shownOnce = true;
+        centreOnDesktop();
+    }
+    QMainWindow::showEvent(event);
 }
 
 void TForm1::FormCreate() {

@@ -62,6 +62,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildPanel();
@@ -72,6 +73,7 @@ private:
 
     const ProgramContext& m_context;
     std::unique_ptr<ScheduleEditor> m_editor;
+    bool m_shownOnce = false;
 };
 
 // The main window; set as soon as its memory exists, before its creation handler runs.

@@ -1,5 +1,7 @@
 #include "ansicodec.h"
 
+#include "platform/ansicodepage.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <stdexcept>
@@ -10,11 +12,20 @@ AnsiCodec::AnsiCodec(QByteArray codePage) : m_codePage(std::move(codePage)) {
 }
 
 const AnsiCodec& AnsiCodec::client() {
-    static const AnsiCodec codec("windows-1251");
+    static const AnsiCodec codec(
+        clientCodePageName(platform::SystemAnsiCodePage(), qgetenv(CodePageVariable)));
     return codec;
 }
 
 namespace {
+
+bool isKnown(const QByteArray& name) {
+    return QStringEncoder(name.constData()).isValid();
+}
+
+QByteArray nameForNumber(const QByteArray& number) {
+    return QByteArrayLiteral("windows-") + number;
+}
 
 // Qt's encoder keeps its error flag once set, so every try starts with a fresh one.
 bool encodeOnce(const QByteArray& codePage, QStringView text, QByteArray& bytes) {
@@ -24,6 +35,24 @@ bool encodeOnce(const QByteArray& codePage, QStringView text, QByteArray& bytes)
 }
 
 } // namespace
+
+QByteArray AnsiCodec::clientCodePageName(std::optional<unsigned> systemCodePage,
+                                         const QByteArray& installationChoice) {
+    if (systemCodePage.has_value()) {
+        const QByteArray name = nameForNumber(QByteArray::number(*systemCodePage));
+        return isKnown(name) ? name : QByteArrayLiteral("Locale");
+    }
+    const QByteArray choice = installationChoice.trimmed();
+    if (choice.isEmpty())
+        return QByteArrayLiteral("windows-1251");
+    bool isNumber = false;
+    choice.toUInt(&isNumber);
+    const QByteArray name = isNumber ? nameForNumber(choice) : choice;
+    if (!isKnown(name))
+        throw std::runtime_error(std::string(CodePageVariable) + " names no known code page: \"" +
+                                 installationChoice.toStdString() + "\"");
+    return name;
+}
 
 QByteArray AnsiCodec::fromUnicode(const QString& text) const {
     QByteArray bytes;

@@ -2,15 +2,28 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
-// Converts between QString and an 8-bit ANSI code page. The client's code page (Windows-1251)
-// is the one the bootstrap file, the password digest and the server's shifted credentials use.
+// Converts between QString and an 8-bit ANSI code page. The client's code page is the one the
+// bootstrap file, the password digest and the server's shifted credentials use.
 class AnsiCodec {
 public:
+    // The installation's choice of code page where the system has none of its own (see
+    // clientCodePageName).
+    static constexpr const char* CodePageVariable = "ZOR27_ANSI_CODEPAGE";
+
     explicit AnsiCodec(QByteArray codePage);
 
-    // The client's ANSI code page.
+    // The client's ANSI code page, chosen by clientCodePageName on first use from the system's code
+    // page and the environment variable CodePageVariable.
     static const AnsiCodec& client();
+
+    // The client's code page as a converter name: the system's ANSI code page where it has one
+    // (Windows; "Locale", the system's own conversion, if no converter here knows that number);
+    // otherwise the installation's choice, a code page number ("1252") or a converter name ("KOI8-R");
+    // otherwise Windows-1251. Raises std::runtime_error for a choice that names no known code page.
+    static QByteArray clientCodePageName(std::optional<unsigned> systemCodePage,
+                                         const QByteArray& installationChoice);
 
     QByteArray codePage() const { return m_codePage; }
 

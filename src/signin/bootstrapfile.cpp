@@ -4,7 +4,6 @@
 #include "platform/ioerror.h"
 #include "platform/systemfile.h"
 
-#include <QFile>
 #include <algorithm>
 #include <stdexcept>
 
@@ -62,8 +61,7 @@ QByteArray ShiftEncode(const QByteArray& bytes) {
 TFirstConnectInfo ReadFirstConnectInfo(const QString& path) {
     QByteArray bytes(BootstrapFile::Size, '\0');
     {
-        platform::SystemFile file =
-            platform::SystemFile::openExistingReadWrite(QFile::encodeName(path).toStdString());
+        platform::SystemFile file = platform::SystemFile::openExistingReadWrite(path.toStdString());
         if (file.read(bytes.data(), BootstrapFile::Size) < static_cast<std::size_t>(BootstrapFile::Size))
             throw platform::IoError(platform::IoError::ReadBeyondEnd);
     }

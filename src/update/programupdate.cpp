@@ -41,8 +41,9 @@ private:
 
 namespace {
 
+// The platform layer takes paths in UTF-8 on every system.
 std::string systemPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return path.toStdString();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "platform/silentabort.h"
 
 #include <QDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -14,6 +15,7 @@ struct SeenBox {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QList<QAbstractButton*>::size_type buttons = 0;
+    Qt::TextFormat format = Qt::AutoText; // how the box's text label reads its text
 };
 
 // Reads the message box that is running modally when the timer fires, then presses its OK.
@@ -27,6 +29,8 @@ void watchForMessageBox(SeenBox& seen, int afterMs = 0) {
         seen.text = box->text();
         seen.icon = box->icon();
         seen.buttons = box->buttons().size();
+        if (const auto* label = box->findChild<QLabel*>("qt_msgbox_label"))
+            seen.format = label->textFormat();
         box->button(QMessageBox::Ok)->click();
     });
 }
@@ -99,6 +103,30 @@ TEST(ApplicationTest, PlainMessageHasNoIconAndTheTextUnchanged) {
     EXPECT_EQ(seen.text, QString::fromUtf8("Неверный пароль"));
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     EXPECT_EQ(seen.title, Application::instance()->title());
+}
+
+// A server's text that looks like markup is shown as it is, in every message box.
+TEST(ApplicationTest, EveryMessageBoxShowsPlainText) {
+    const QString text = QString::fromUtf8("<b>Ошибка</b> [код 5] в <i>GET_USER</i> &amp; <br>");
+    Application* app = Application::instance();
+    const struct {
+        const char* name;
+        std::function<void()> show;
+        QString shown;
+    } cases[] = {
+        {"plain message", [&] { app->showPlainMessage(text); }, text},
+        {"error message", [&] { app->showException(std::runtime_error(text.toStdString())); }, text + "."},
+        {"message box", [&] { app->messageBox(text, "ZOR", UserShell::Ok | UserShell::IconInformation); },
+         text},
+    };
+    for (const auto& c : cases) {
+        SeenBox seen;
+        watchForMessageBox(seen);
+        c.show();
+        ASSERT_TRUE(seen.shown) << c.name;
+        EXPECT_EQ(seen.text, c.shown) << c.name;
+        EXPECT_EQ(seen.format, Qt::PlainText) << c.name;
+    }
 }
 
 TEST(ApplicationTest, ClosingTheMainWindowEndsTheMainLoop) {

@@ -83,12 +83,17 @@ TEST_F(StartUpTest, SignedInTheMainWindowShowsWhenTheLoopStarts) {
     EXPECT_TRUE(DM_MB->ADOQ_A_Year->isActive());
 
     bool shownWhenLoopRan = false;
+    QRect shownFrame;
     QTimer::singleShot(0, [&] {
         shownWhenLoopRan = mainWindow->isVisible();
+        shownFrame = mainWindow->frameGeometry();
         mainWindow->close();
     });
     EXPECT_EQ(Application::instance()->run(mainWindow.get()), 0);
     EXPECT_TRUE(shownWhenLoopRan);
+    // Centred on the whole test desktop (1280 x 1024 and 1920 x 1080 side by side: 3200 x 1080) by its
+    // outer size, the client area of 870 x 367 in the offscreen platform's 2-pixel frame.
+    EXPECT_EQ(shownFrame, QRect(1163, 354, 874, 371));
 }
 
 TEST_F(StartUpTest, CancelledSignInEndsTheProgramWithoutTheMainWindow) {

@@ -198,6 +198,74 @@ TEST_P(DataModuleTest, ListQueriesCascadeOnTheDemoData) {
             << m_server->statements().join("\n---\n").toStdString();
 }
 
+// Every statement as stored (its lines, spaces included), its parameters, and the text that reaches
+// the engine, byte for byte: each line followed by CR LF, each marker replaced by a question mark.
+TEST_P(DataModuleTest, EveryStatementIsStoredAndSentAsWritten) {
+    const struct {
+        Query* query;
+        QStringList lines;
+        QStringList parameters;
+        QString sent;
+    } statements[] = {
+        {m.ADOQ_A_Year,
+         {"SELECT  id_a_year, [p32] AS Year FROM [InfoForRating] ", "GROUP BY id_a_year, [p32]"},
+         {},
+         "SELECT  id_a_year, [p32] AS Year FROM [InfoForRating] \r\n"
+         "GROUP BY id_a_year, [p32]\r\n"},
+        {m.ADOQ_Semester,
+         {"SELECT  id_semester, Semester FROM [InfoForRating] ", "WHERE id_a_year=:@id_a_year",
+          "GROUP BY  id_semester, Semester "},
+         {"@id_a_year"},
+         "SELECT  id_semester, Semester FROM [InfoForRating] \r\n"
+         "WHERE id_a_year=?\r\n"
+         "GROUP BY  id_semester, Semester \r\n"},
+        {m.ADOQ_Faculty,
+         {"SELECT  id_faculty, [p23-2] AS Faculty FROM [InfoForRating] ", "WHERE id_a_year =:@id_a_year AND",
+          "              id_semester=:@id_semester", "GROUP BY id_faculty, [p23-2]"},
+         {"@id_a_year", "@id_semester"},
+         "SELECT  id_faculty, [p23-2] AS Faculty FROM [InfoForRating] \r\n"
+         "WHERE id_a_year =? AND\r\n"
+         "              id_semester=?\r\n"
+         "GROUP BY id_faculty, [p23-2]\r\n"},
+        {m.ADOQ_Group,
+         {"SELECT  id_group, p20 AS [Group] FROM [RatingView]", "WHERE id_a_year=:@id_a_year AND",
+          "               id_semester=:@id_semester AND", "               id_faculty=:@id_faculty ",
+          "GROUP BY id_group, p20"},
+         {"@id_a_year", "@id_semester", "@id_faculty"},
+         "SELECT  id_group, p20 AS [Group] FROM [RatingView]\r\n"
+         "WHERE id_a_year=? AND\r\n"
+         "               id_semester=? AND\r\n"
+         "               id_faculty=? \r\n"
+         "GROUP BY id_group, p20\r\n"},
+        {m.ADOQ_RatingTable,
+         {"EXEC GetRatingTable @id_a_year =:@id_a_year, @id_semester =:@id_semester , @id_faculty "
+          "=:@id_faculty,  @id_group =:@id_group"},
+         {"@id_a_year", "@id_semester", "@id_faculty", "@id_group"},
+         "EXEC GetRatingTable @id_a_year =?, @id_semester =? , @id_faculty =?,  @id_group =?\r\n"},
+    };
+    const QList<QVariant> keys = busiestGroup();
+    for (const auto& statement : statements) {
+        Query& query = *statement.query;
+        const std::string name = query.name().toStdString();
+        EXPECT_EQ(query.sql(), statement.lines) << name;
+        EXPECT_EQ(query.statement(), statement.sent) << name;
+        ASSERT_EQ(query.parameters().count(), statement.parameters.size()) << name;
+        for (int i = 0; i < query.parameters().count(); ++i) {
+            const Parameter& parameter = query.parameters()[i];
+            EXPECT_EQ(parameter.name(), statement.parameters[i]) << name;
+            EXPECT_EQ(parameter.size(), -1) << name;
+            EXPECT_TRUE(parameter.isNull()) << name << " starts Null";
+            query.parameters()[i].setValue(keys[i]);
+        }
+        m_sent.clear();
+        m_bound.clear();
+        query.open();
+        ASSERT_TRUE(m_sent.contains(statement.sent))
+            << name << " reached the engine as " << m_sent.join("|").toStdString();
+        EXPECT_EQ(m_bound[m_sent.indexOf(statement.sent)], keys.mid(0, statement.parameters.size())) << name;
+    }
+}
+
 TEST_P(DataModuleTest, ScheduleExposesItsDeclaredFieldsWithTheLookup) {
     openSchedule();
     const char* expected[] = {"Discipline", "Kafedra",          "t_fio",      "FKontr", "Time_1", "Date_1",

@@ -1,13 +1,21 @@
 // Stands in for the running program in the replacement tests: it runs until the file named by its
 // argument exists (at most a minute, so that a failed test leaves nothing running). Started without
 // an argument, as the replacement script starts the new program, it leaves "<its path>.ran" beside
-// itself and ends at once.
+// itself and ends at once. With "--executable-dir FILE" it writes the folder that the platform layer
+// reports for it into FILE.
+#include "platform/executablepath.h"
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <thread>
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--executable-dir") {
+        std::ofstream(argv[2], std::ios::binary) << platform::ExecutableDir();
+        return 0;
+    }
     if (argc < 2) {
         std::ofstream(std::string(argv[0]) + ".ran") << "ran\n";
         return 0;

@@ -1,3 +1,4 @@
+#include "platform/ansicodepage.h"
 #include "platform/computername.h"
 #include "platform/executablepath.h"
 #include "platform/filecreateerror.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -20,14 +22,19 @@
 #include <iterator>
 #include <random>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
+#include "platform/win32/widetext.h"
+
 #include <windows.h>
 #else
 #include <csignal>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -97,6 +104,37 @@ TEST(IoErrorTest, TextFollowsFromTheNumber) {
         const IoError error(c.code);
         EXPECT_EQ(error.code(), c.code);
         EXPECT_STREQ(error.what(), c.text) << c.code;
+    }
+}
+
+// A POSIX error takes the Windows number of the same failure; one without a counterpart keeps a
+// number that no system error number has (bit 29 set), never one that means something else.
+TEST(IoErrorTest, PosixErrorsTakeTheWindowsNumbers) {
+    const struct {
+        int error;
+        bool folderExists;
+        int code;
+        const char* text;
+    } cases[] = {
+        {ENOENT, true, 2, "File not found"},      {ENOENT, false, 3, "Invalid filename"},
+        {ENOTDIR, true, 3, "Invalid filename"},   {ENAMETOOLONG, true, 3, "Invalid filename"},
+        {EMFILE, true, 4, "Too many open files"}, {ENFILE, true, 4, "Too many open files"},
+        {EACCES, true, 5, "File access denied"},  {EPERM, true, 5, "File access denied"},
+        {EROFS, true, 5, "File access denied"},   {EISDIR, true, 5, "File access denied"},
+        {ETXTBSY, true, 5, "File access denied"}, {ENOMEM, true, 8, "I/O error 8"},
+        {ENOSPC, true, 112, "I/O error 112"},     {EBUSY, true, 170, "I/O error 170"},
+        {EFBIG, true, 223, "I/O error 223"},      {EIO, true, 1117, "I/O error 1117"},
+        {ELOOP, true, 1921, "I/O error 1921"},
+    };
+    for (const auto& c : cases) {
+        const int code = IoError::codeForErrno(c.error, c.folderExists);
+        EXPECT_EQ(code, c.code) << c.error;
+        EXPECT_STREQ(IoError(code).what(), c.text) << c.error;
+    }
+    for (const int error : {ENXIO, ECHILD, EDOM}) {
+        const int code = IoError::codeForErrno(error);
+        EXPECT_EQ(code, 536870912 + error);
+        EXPECT_EQ(IoError(code).what(), "I/O error " + std::to_string(536870912 + error));
     }
 }
 
@@ -190,6 +228,38 @@ TEST(SystemFileTest, ReadOnlyFileIsAccessDenied) {
     EXPECT_EQ(openCodeInChild(file.string(),
                               [asRoot] { return !asRoot || (::setgid(65534) == 0 && ::setuid(65534) == 0); }),
               IoError::AccessDenied);
+}
+
+// Errors that only POSIX systems give for opening a file, with their numbers as this program knows them.
+TEST(SystemFileTest, OtherPosixOpenErrors) {
+    TempFolder temp;
+    fs::create_symlink(temp.path() / "b", temp.path() / "a");
+    fs::create_symlink(temp.path() / "a", temp.path() / "b");
+    // A socket's file cannot be opened at all (ENXIO, 6 here), which has no Windows counterpart.
+    const fs::path socketFile = temp.path() / "socket";
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(server, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = socketFile.string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const struct {
+        const char* name;
+        fs::path path;
+        int code;
+        const char* text;
+    } cases[] = {
+        {"symbolic links in a loop", temp.path() / "a", 1921, "I/O error 1921"},
+        {"a socket", socketFile, 536870918, "I/O error 536870918"},
+    };
+    for (const auto& c : cases) {
+        const OpenOutcome outcome = openOutcome(c.path.string());
+        EXPECT_EQ(outcome.code, c.code) << c.name;
+        EXPECT_EQ(outcome.text, c.text) << c.name;
+    }
+    ::close(server);
 }
 
 TEST(SystemFileTest, TooManyOpenFiles) {
@@ -426,4 +496,129 @@ TEST(SystemIdentityTest, ExecutableDirAndComputerName) {
     const std::string name = platform::ComputerName();
     EXPECT_FALSE(name.empty());
     EXPECT_EQ(name.find('\0'), std::string::npos);
+}
+
+namespace {
+
+std::string utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// Runs a program to its end; its exit code, or -1 when it could not be started.
+int runToEnd(const fs::path& program, const std::vector<std::string>& arguments) {
+#ifdef _WIN32
+    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+    for (const std::string& argument : arguments)
+        commandLine += L" \"" + fs::path(argument).wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info))
+        return -1;
+    ::CloseHandle(info.hThread);
+    ::WaitForSingleObject(info.hProcess, 60000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(info.hProcess, &code);
+    ::CloseHandle(info.hProcess);
+    return static_cast<int>(code);
+#else
+    const std::string path = program.string();
+    std::vector<char*> argv{const_cast<char*>(path.c_str())};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execv(path.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+} // namespace
+
+// Paths go in and come out as UTF-8 on every system, whatever the system's 8-bit code page can hold.
+TEST(Utf8PathsTest, ExecutableDirOfAProgramInACyrillicFolder) {
+    TempFolder temp;
+    const fs::path folder = temp.path() / u8"Программа ZOR";
+    fs::create_directories(folder);
+    const fs::path program = folder / besideTests("platform_dummy").filename();
+    fs::copy_file(besideTests("platform_dummy"), program);
+    const fs::path answer = temp.path() / "answer.txt";
+    ASSERT_EQ(runToEnd(program, {"--executable-dir", answer.string()}), 0);
+    const std::string reported = readFile(answer);
+    EXPECT_EQ(reported, utf8(folder));
+    EXPECT_TRUE(fs::equivalent(fs::path(std::u8string(reported.begin(), reported.end())), folder))
+        << reported;
+}
+
+TEST(Utf8PathsTest, FilesInACyrillicFolderOpen) {
+    TempFolder temp;
+    const fs::path data = temp.path() / u8"Данные";
+    fs::create_directories(data);
+    writeFile(data / "ZOR", "0123");
+    platform::SystemFile file = platform::SystemFile::openExistingReadWrite(utf8(data / "ZOR"));
+    char buffer[8] = {};
+    EXPECT_EQ(file.read(buffer, sizeof buffer), 4u);
+    EXPECT_EQ(std::string(buffer, 4), "0123");
+    // The folder is found, so a missing file in it is "File not found", not "Invalid filename".
+    const OpenOutcome missing = openOutcome(utf8(data / u8"Файл"));
+    EXPECT_EQ(missing.code, IoError::FileNotFound);
+    EXPECT_EQ(missing.text, "File not found");
+}
+
+TEST(Utf8PathsTest, ScriptInACyrillicFolderRunsThere) {
+    TempFolder temp;
+    const fs::path folder = temp.path() / u8"Программа";
+    fs::create_directories(folder);
+#ifdef _WIN32
+    const fs::path script = folder / u8"Замена.bat";
+    writeFile(script, "@ECHO OFF\r\nECHO started> started\r\n");
+#else
+    const fs::path script = folder / u8"Замена.sh";
+    writeFile(script, "echo started > started\n");
+#endif
+    platform::ShellRunHidden(utf8(script), utf8(folder));
+    EXPECT_TRUE(WaitFor([&] { return fs::exists(folder / "started"); })) << "the script did not run";
+}
+
+#ifdef _WIN32
+// The system's texts come from its wide functions: in a language outside the ANSI code page they
+// arrive whole, not as question marks or bytes of another code page.
+TEST(SystemErrorTextTest, TextsOutsideTheAnsiCodePageArriveAsUtf8) {
+    const std::string text = platform::win32::SystemErrorTextIn(2, MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
+    if (text == "System error 2")
+        GTEST_SKIP() << "the system has no Russian message texts";
+    EXPECT_EQ(text.find('?'), std::string::npos) << text;
+    const std::wstring wide = platform::win32::WideFromUtf8(text);
+    EXPECT_EQ(platform::win32::Utf8FromWide(wide.data(), wide.size()), text) << "not UTF-8";
+    bool cyrillic = false;
+    for (const wchar_t ch : wide)
+        cyrillic = cyrillic || (ch >= 0x0410 && ch <= 0x044F);
+    EXPECT_TRUE(cyrillic) << text;
+}
+#endif
+
+// Windows reports the code page of its 8-bit functions; other systems have none.
+TEST(AnsiCodePageTest, TheSystemsOwnWhereItHasOne) {
+#ifdef _WIN32
+    const std::optional<unsigned> codePage = platform::SystemAnsiCodePage();
+    ASSERT_TRUE(codePage.has_value());
+    // An 8-bit function answers in that code page: U+00E9 and U+0416 come back as the code page's
+    // bytes for them (or its default character where it has none).
+    ::SetEnvironmentVariableW(L"ZOR27_CODE_PAGE_PROBE", L"\u00e9\u0416");
+    char answer[16] = {};
+    const DWORD length = ::GetEnvironmentVariableA("ZOR27_CODE_PAGE_PROBE", answer, sizeof answer);
+    char expected[16] = {};
+    const int expectedLength =
+        ::WideCharToMultiByte(*codePage, 0, L"\u00e9\u0416", 2, expected, sizeof expected, nullptr, nullptr);
+    EXPECT_EQ(std::string(answer, length), std::string(expected, static_cast<std::size_t>(expectedLength)));
+#else
+    EXPECT_FALSE(platform::SystemAnsiCodePage().has_value());
+#endif
 }

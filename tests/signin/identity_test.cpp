@@ -45,6 +45,38 @@ TEST(AnsiCodecTest, OneBytePerCharacter) {
     EXPECT_THROW(AnsiCodec("no-such-code-page"), std::runtime_error);
 }
 
+TEST(AnsiCodecTest, TheSystemsCodePageElseTheInstallationsElseWindows1251) {
+    const struct {
+        std::optional<unsigned> system;
+        QByteArray choice;
+        QByteArray name;
+    } cases[] = {
+        {std::nullopt, "", "windows-1251"},
+        {std::nullopt, "1252", "windows-1252"},
+        {std::nullopt, " 1250\n", "windows-1250"},
+        {std::nullopt, "KOI8-R", "KOI8-R"},
+        {1251, "", "windows-1251"},
+        {1252, "KOI8-R", "windows-1252"}, // the system's own wins where it has one
+        {874, "", "windows-874"},
+        {99999, "1252", "Locale"}, // a number no converter here knows: the system converts itself
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AnsiCodec::clientCodePageName(c.system, c.choice), c.name) << c.choice.toStdString();
+
+    EXPECT_EQ(
+        AnsiCodec(AnsiCodec::clientCodePageName(std::nullopt, "1252")).fromUnicode(QString::fromUtf8("é")),
+        "\xE9");
+    for (const QByteArray& choice : {QByteArray("no-such-page"), QByteArray("99999")}) {
+        try {
+            AnsiCodec::clientCodePageName(std::nullopt, choice);
+            FAIL() << "no error for " << choice.toStdString();
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "ZOR27_ANSI_CODEPAGE names no known code page: \"" + choice.toStdString() + "\"");
+        }
+    }
+}
+
 namespace {
 
 class ListResolver : public platform::HostResolver {

@@ -9,9 +9,13 @@
 #include "support/tempinstallation.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QFile>
+#include <QFontInfo>
+#include <QImage>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -48,6 +52,28 @@ struct DialogContext {
     FixedResolver resolver;
     ProgramContext context{install.installation(), *Application::instance(), data, resolver};
 };
+
+// A key press and release as the window system sends them: the key, its modifiers and its text.
+void pressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers, const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+// The rows of the label's own rendering that hold ink.
+std::pair<int, int> inkRows(QWidget* label) {
+    const QImage image = label->grab().toImage();
+    int first = -1, last = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0 && qGray(image.pixel(x, y)) < 128) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+    return {first, last};
+}
 
 QRect geometryOf(const TForm8& dialog, const char* name) {
     const auto* widget = dialog.findChild<QWidget*>(name);
@@ -98,6 +124,23 @@ TEST(TForm8Test, LayoutAsDrawnUnderThePictures) {
     EXPECT_EQ(dialog.Timer1->interval(), 2000);
 }
 
+// The test desktop: a primary monitor of 1280 x 1024 and a second one of 1920 x 1080 to its right.
+TEST(TForm8Test, OpensCentredOnTheScreen) {
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 1280, 1024));
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableVirtualGeometry(), QRect(0, 0, 3200, 1080));
+    DialogContext around;
+    TForm8 dialog(around.context);
+    QRect shown;
+    QTimer::singleShot(0, [&] {
+        shown = dialog.frameGeometry();
+        dialog.reject();
+    });
+    EXPECT_EQ(dialog.exec(), 2);
+    // No frame: the outer rectangle is the window's own, half the spare room from the top left.
+    EXPECT_EQ(shown, QRect(391, 375, 497, 273));
+    EXPECT_EQ(dialog.geometry(), QRect(391, 375, 497, 273));
+}
+
 TEST(TForm8Test, PanelButtonTogglesTheHeight) {
     DialogContext around;
     TForm8 dialog(around.context);
@@ -126,6 +169,47 @@ TEST(TForm8Test, NewPasswordEditsAcceptOnlyLatinLettersDigitsAndUnderscore) {
     EXPECT_EQ(dialog.Login_Edit->text(), QString::fromUtf8("Иванов И.И."));
     typeText(dialog.Password_Edit, QString::fromUtf8("пароль 1!"));
     EXPECT_EQ(dialog.Password_Edit->text(), QString::fromUtf8("пароль 1!"));
+}
+
+// The filter acts on typed characters only: the editing keys and the clipboard keys keep working,
+// and pasted text is not inspected.
+TEST(TForm8Test, NewPasswordEditsKeepTheEditingAndClipboardKeys) {
+    DialogContext around;
+    TForm8 dialog(around.context);
+    dialog.SpeedButton3->click();
+    dialog.show();
+    for (SignInEdit* edit : {dialog.Edit1, dialog.Edit2}) {
+        edit->setFocus();
+        typeText(edit, "abcd");
+        pressKey(edit, Qt::Key_Home, Qt::NoModifier);
+        pressKey(edit, Qt::Key_Delete, Qt::NoModifier, "\x7f");
+        EXPECT_EQ(edit->text(), "bcd");
+        pressKey(edit, Qt::Key_Right, Qt::NoModifier);
+        pressKey(edit, Qt::Key_Delete, Qt::NoModifier, "\x7f");
+        EXPECT_EQ(edit->text(), "bd");
+        pressKey(edit, Qt::Key_End, Qt::NoModifier);
+        pressKey(edit, Qt::Key_Left, Qt::NoModifier);
+        typeText(edit, "_");
+        EXPECT_EQ(edit->text(), "b_d");
+        EXPECT_EQ(edit->cursorPosition(), 2);
+
+        QApplication::clipboard()->setText(QString::fromUtf8("X9 Ж"));
+        pressKey(edit, Qt::Key_V, Qt::ControlModifier, "\x16");
+        EXPECT_EQ(edit->text(), QString::fromUtf8("b_X9 Жd"));
+        QApplication::clipboard()->setText("y");
+        pressKey(edit, Qt::Key_Insert, Qt::ShiftModifier);
+        EXPECT_EQ(edit->text(), QString::fromUtf8("b_X9 Жyd"));
+
+        pressKey(edit, Qt::Key_A, Qt::ControlModifier, "\x01");
+        EXPECT_EQ(edit->selectedText(), edit->text());
+        pressKey(edit, Qt::Key_Delete, Qt::NoModifier, "\x7f");
+        EXPECT_EQ(edit->text(), "");
+
+        // Typed characters are still filtered.
+        typeText(edit, QString::fromUtf8("Ж !z"));
+        EXPECT_EQ(edit->text(), "z");
+        edit->clear();
+    }
 }
 
 TEST(TForm8Test, EnterInEveryEditPressesTheSignInButtonOnKeyDown) {
@@ -230,23 +314,33 @@ TEST(TForm8Test, LeftButtonOnAPictureOrTheStatusLabelMovesTheWindow) {
     }
 }
 
+// Bold Arial of 10 points is 13 pixels high; a line of it takes 15 (ascent 12, descent 3). The box is
+// 329 x 78.
 TEST(TForm8Test, StatusLabelCentresItsBlockAndBreaksLinesAtCarriageReturn) {
     DialogContext around;
     TForm8 dialog(around.context);
     CentredLabel* label = dialog.StatusLabel;
-    const int line = label->fontMetrics().height();
-    label->setText("one");
-    EXPECT_EQ(label->textBlockRect().height(), line);
-    EXPECT_EQ(label->textBlockRect().top(), (78 - line) / 2);
-    label->setText("one\rtwo");
-    EXPECT_EQ(label->textBlockRect().height(),
-              label->fontMetrics()
-                  .boundingRect(QRect(0, 0, 329, 1000), Qt::AlignHCenter | Qt::TextWordWrap, "one\ntwo")
-                  .height());
-    // A block taller than the box stays centred: it starts above the box.
-    label->setText(QString("word ").repeated(200));
-    EXPECT_LT(label->textBlockRect().top(), 0);
-    EXPECT_EQ(label->textBlockRect().top(), (78 - label->textBlockRect().height()) / 2);
+    const QString family = QFontInfo(label->font()).family();
+    ASSERT_TRUE(family == "Arial" || family == "Liberation Sans")
+        << "the numbers below are Arial's: " << family.toStdString();
+    const struct {
+        QString text;
+        QRect block;
+    } cases[] = {
+        {"one", {0, 31, 329, 15}},               // 63 spare pixels: 31 above
+        {"one\rtwo", {0, 24, 329, 30}},          // CR starts a new line
+        {"one\r\ntwo\rthree", {0, 16, 329, 45}}, // CR LF is one break
+        {QString::fromUtf8("Новый пароль подтвержден не верно!!!\rПодтвердите пароль заново."),
+         {0, 24, 329, 30}},
+        {QString("word ").repeated(200), {0, -133, 329, 345}}, // taller than the box: still centred
+    };
+    for (const auto& c : cases) {
+        label->setText(c.text);
+        EXPECT_EQ(label->textBlockRect(), c.block) << c.text.toStdString();
+        const auto [first, last] = inkRows(label);
+        EXPECT_GE(first, std::max(0, c.block.top())) << c.text.toStdString();
+        EXPECT_LE(last, std::min(77, c.block.bottom())) << c.text.toStdString();
+    }
 }
 
 TEST(TForm8Test, CreationDeletesTheLeftoverReplacementScript) {

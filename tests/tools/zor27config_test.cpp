@@ -12,8 +12,14 @@ struct ConfigRun {
     QString out, err;
 };
 
-ConfigRun config(const QStringList& args) {
+// Runs the tool; codePage, when given, is the installation's choice of ANSI code page.
+ConfigRun config(const QStringList& args, const QString& codePage = QString()) {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("ZOR27_ANSI_CODEPAGE");
+    if (!codePage.isNull())
+        environment.insert("ZOR27_ANSI_CODEPAGE", codePage);
+    process.setProcessEnvironment(environment);
     process.start(ZOR27_CONFIG, args);
     process.waitForFinished(10000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -94,4 +100,30 @@ TEST(Zor27ConfigTest, RefusalsAreClearAndNonZero) {
         EXPECT_TRUE(run.err.contains(c.error)) << run.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(path)) << "a refused write leaves no file";
+}
+
+// An installation on Linux may choose another code page than Windows-1251 for its 8-bit texts.
+TEST(Zor27ConfigTest, TheInstallationChoosesTheCodePage) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ZOR");
+    const ConfigRun written = config({"write", "--user", QString::fromUtf8("Café"), "--password", "p",
+                                      "--server", "s", "--database", "d", "--file", path},
+                                     "1252");
+    ASSERT_EQ(written.exitCode, 0) << written.err.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(4), QByteArray("B`e\xE8")); // "Café" in Windows-1252, each byte minus one
+    EXPECT_EQ(config({"show", "--file", path}, "1252").out,
+              QString::fromUtf8("UserName=Café\nPassword=p\nServer=s\nDatabase=d\n"));
+    EXPECT_EQ(config({"show", "--file", path}, "KOI8-R").out,
+              QString::fromUtf8("UserName=CafИ\nPassword=p\nServer=s\nDatabase=d\n"));
+    // Without a choice the same byte is read in Windows-1251.
+    EXPECT_EQ(config({"show", "--file", path}).out,
+              QString::fromUtf8("UserName=Cafй\nPassword=p\nServer=s\nDatabase=d\n"));
+
+    const ConfigRun refused = config({"show", "--file", path}, "no-such-page");
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_TRUE(refused.err.contains("ZOR27_ANSI_CODEPAGE names no known code page: \"no-such-page\""))
+        << refused.err.toStdString();
 }

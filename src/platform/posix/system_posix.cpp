@@ -1,3 +1,4 @@
+#include "../ansicodepage.h"
 #include "../computername.h"
 #include "../currentprocess.h"
 #include "../executablepath.h"
@@ -56,6 +57,10 @@ std::string ComputerName() {
 
 std::string SystemErrorText(int systemCode) {
     return std::strerror(systemCode);
+}
+
+std::optional<unsigned> SystemAnsiCodePage() {
+    return std::nullopt;
 }
 
 std::string SystemHostResolver::hostName() const {

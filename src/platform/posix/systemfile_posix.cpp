@@ -22,24 +22,7 @@ bool folderExists(const std::string& path) {
 
 // The Windows numbering that the rest of the program speaks.
 int openErrorCode(int error, const std::string& path) {
-    switch (error) {
-    case ENOENT:
-        return folderExists(path) ? IoError::FileNotFound : IoError::PathNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-        return IoError::PathNotFound;
-    case EMFILE:
-    case ENFILE:
-        return IoError::TooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case ETXTBSY:
-        return IoError::AccessDenied;
-    default:
-        return error;
-    }
+    return IoError::codeForErrno(error, error != ENOENT || folderExists(path));
 }
 
 // Write and close failures in the Windows numbering: 112 (the disk is full), 5 (access denied),
@@ -106,7 +89,7 @@ std::size_t SystemFile::read(void* buffer, std::size_t size) {
         got = ::read(m_fd, buffer, size);
     } while (got < 0 && errno == EINTR);
     if (got < 0)
-        throw IoError(errno == EISDIR ? IoError::AccessDenied : errno);
+        throw IoError(IoError::codeForErrno(errno));
     return static_cast<std::size_t>(got);
 }
 

@@ -1,5 +1,6 @@
 #include "../shellrun.h"
 #include "../shellrunerror.h"
+#include "widetext.h"
 
 #include <windows.h>
 
@@ -9,8 +10,9 @@ namespace platform {
 
 void ShellRunHidden(const std::string& file, const std::string& workingDir) {
     ::SetLastError(ERROR_SUCCESS);
-    const auto result = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteA(nullptr, "open", file.c_str(), nullptr, workingDir.c_str(), SW_HIDE));
+    const auto result =
+        reinterpret_cast<INT_PTR>(::ShellExecuteW(nullptr, L"open", win32::WideFromUtf8(file).c_str(),
+                                                  nullptr, win32::WideFromUtf8(workingDir).c_str(), SW_HIDE));
     // Values up to 32 are failures; the last error tells more than the shell's own small codes
     // (SE_ERR_NOASSOC and the like), which are not system error numbers.
     if (result <= 32) {

@@ -1,9 +1,11 @@
+#include "../ansicodepage.h"
 #include "../computername.h"
 #include "../currentprocess.h"
 #include "../executablepath.h"
 #include "../filecreateerror.h"
 #include "../hostresolver.h"
 #include "../socketerror.h"
+#include "widetext.h"
 
 #include <cstring>
 
@@ -28,11 +30,20 @@ void startSockets() {
 } // namespace
 
 std::string ExecutableDir() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    std::string path(buffer, length);
-    const std::string::size_type slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? "." : path.substr(0, slash);
+    // The wide call: the ANSI one turns every character outside the ANSI code page into '?'. A path
+    // that does not fit is cut short and fills the buffer, so the buffer grows up to the longest
+    // path the system knows (32767 characters).
+    std::wstring path;
+    for (DWORD size = MAX_PATH; size < 65536 && path.empty(); size *= 2) {
+        std::wstring buffer(size, L'\0');
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (length == 0)
+            break;
+        if (length < size)
+            path.assign(buffer.data(), length);
+    }
+    const std::wstring::size_type slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? "." : win32::Utf8FromWide(path.data(), slash);
 }
 
 std::string ExecutableName() {
@@ -63,18 +74,11 @@ std::string ComputerName() {
 }
 
 std::string SystemErrorText(int systemCode) {
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(systemCode), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
-    if (text != nullptr)
-        ::LocalFree(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
-        result.pop_back();
-    if (result.empty())
-        result = "System error " + std::to_string(systemCode);
-    return result;
+    return win32::SystemErrorTextIn(systemCode, 0);
+}
+
+std::optional<unsigned> SystemAnsiCodePage() {
+    return ::GetACP();
 }
 
 std::string SystemHostResolver::hostName() const {

@@ -2,6 +2,7 @@
 #include "../ioerror.h"
 #include "../systemfile.h"
 #include "../wholefile.h"
+#include "widetext.h"
 
 #include <utility>
 #include <windows.h>
@@ -23,9 +24,9 @@ SystemFile::~SystemFile() {
 }
 
 SystemFile SystemFile::openExistingReadWrite(const std::string& path) {
-    HANDLE handle =
-        ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = ::CreateFileW(win32::WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw IoError(static_cast<int>(::GetLastError()));
     SystemFile file;
@@ -34,9 +35,9 @@ SystemFile SystemFile::openExistingReadWrite(const std::string& path) {
 }
 
 SystemFile SystemFile::createAlways(const std::string& path) {
-    HANDLE handle =
-        ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = ::CreateFileW(win32::WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw IoError(static_cast<int>(::GetLastError()));
     SystemFile file;
@@ -93,8 +94,8 @@ void SystemFile::closeReporting() {
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    HANDLE handle =
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = ::CreateFileW(win32::WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw FileCreateError(path, static_cast<int>(::GetLastError()));
     SystemFile file;

@@ -4,8 +4,10 @@
 #include "context/installation.h"
 #include "context/programcontext.h"
 #include "context/usershell.h"
+#include "context/windowplacement.h"
 #include "picturebox.h"
 #include "signin/signinexchange.h"
+#include "signin/typedtext.h"
 #include "signinedit.h"
 #include "update/programupdate.h"
 
@@ -13,6 +15,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QShowEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
@@ -35,14 +39,9 @@ bool isEnter(const QKeyEvent* event) {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
 
-// The character a key press types, or 0 for keys that type none (arrows, Delete, ...).
-QChar typedCharacter(const QKeyEvent* event) {
-    if (isEnter(event))
-        return QChar('\r');
-    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
-        return QChar(); // handled by the dialog's focus chain before any edit sees it
-    const QString text = event->text();
-    return text.size() == 1 ? text[0] : QChar();
+// What a key press types: empty for keys that type nothing (arrows, Delete, the clipboard keys, ...).
+QString typedText(const QKeyEvent* event) {
+    return TypedText(event->key(), event->modifiers(), event->text());
 }
 
 } // namespace
@@ -167,21 +166,15 @@ bool TForm8::EditAllKeyDown(QKeyEvent* event) {
 }
 
 bool TForm8::Edit_serverKeyPress(QKeyEvent* event) {
-    return typedCharacter(event) == QChar('\r');
+    return typedText(event) == QLatin1String("\r");
 }
 
 bool TForm8::EditAllNoBeep(QKeyEvent* event) {
-    return typedCharacter(event) == QChar('\r') && focusWidget() == Password_Edit;
+    return typedText(event) == QLatin1String("\r") && focusWidget() == Password_Edit;
 }
 
 bool TForm8::Edit1KeyPress(QKeyEvent* event) {
-    const QChar ch = typedCharacter(event);
-    if (ch.isNull())
-        return false;
-    const char16_t code = ch.unicode();
-    const bool accepted = code == 8 || (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') ||
-                          code == '_' || (code >= 'a' && code <= 'z');
-    return !accepted;
+    return !NewPasswordTakes(typedText(event));
 }
 
 void TForm8::Timer1Timer() {
@@ -241,6 +234,14 @@ void TForm8::enableQuitTimer() {
 
 void TForm8::reject() {
     done(2);
+}
+
+void TForm8::showEvent(QShowEvent* event) {
+    // Centred on the screen's work area by the dialog's own size, which is its outer size: it has no
+    // frame (the platform's own placement allows for a frame it guesses).
+    if (!event->spontaneous())
+        move(CentredWindowPosition(screen()->availableGeometry(), size()));
+    QDialog::showEvent(event);
 }
 
 void TForm8::keyPressEvent(QKeyEvent* event) {
