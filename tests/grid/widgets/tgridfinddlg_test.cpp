@@ -288,6 +288,24 @@ TEST_F(TGridFindDlgTest, ChangingTheFindInChoiceOrTheTextStartsAgainFromTheCurre
     EXPECT_TRUE(messages.isEmpty());
 }
 
+TEST_F(TGridFindDlgTest, EnterInAnOpenDropDownListPicksTheEntryAndDoesNotSearch) {
+    model().setCurrentColumn(0);
+    open("курсовой");
+    press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), dialog->cbFindIn);
+    dialog->cbFindIn->showPopup();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() != nullptr; }));
+    press(Qt::Key_End);
+    press(Qt::Key_Return);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(dialog->cbFindIn->currentText(), AllEntry);
+    EXPECT_TRUE(dialog->search().history().isEmpty());
+    EXPECT_EQ(cell(), std::make_pair(0, 0));
+    // With the list closed, Enter searches.
+    press(Qt::Key_Return);
+    EXPECT_EQ(cell(), std::make_pair(2, 0));
+}
+
 TEST_F(TGridFindDlgTest, CaseBoxDecidesWhetherLowerCaseCyrillicFindsCapitals) {
     for (const bool matchCase : {false, true}) {
         SCOPED_TRACE(matchCase);
