@@ -285,7 +285,11 @@ QString GridModel::cellText(int record, int column) const {
     const Field* field = columnField(column);
     if (!field || record < 0 || record >= recordCount())
         return QString();
-    return field->asStringAt(record);
+    return fieldDisplayText(*field, record);
+}
+
+QString GridModel::fieldDisplayText(const Field& field, int record) {
+    return field.asStringAt(record);
 }
 
 QString GridModel::displayText(int column) const {

@@ -97,6 +97,8 @@ public:
     QString cellText(int record, int column) const;
     // The display text of a column in the current record.
     QString displayText(int column) const;
+    // The display text of a field in a record, as a column that shows the field draws it.
+    static QString fieldDisplayText(const Field& field, int record);
     // The glyph of the indicator column in a record's row: only the current record has one.
     Glyph indicatorGlyph(int record) const;
     // How a cell is highlighted: the current record's cells other than the current cell always

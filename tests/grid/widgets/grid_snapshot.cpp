@@ -1,12 +1,18 @@
 // Renders the grid over the demo schedule into PNG files, to look at what the widget paints:
 // zor27-grid-snapshot FOLDER writes grid-schedule.png, grid-narrow.png, grid-edit.png and
-// grid-closed.png there, and enlarged corners of the schedule as grid-zoom-*.png.
+// grid-closed.png there, enlarged corners of the schedule as grid-zoom-*.png, and the find dialog
+// opened over the schedule as grid-find.png (twice as large as grid-find-zoom.png, and with its
+// find-in list dropped down as grid-find-list.png).
 #include "app/application.h"
 #include "grid/schedulecolumns.h"
 #include "grid/widgets/tdbgrid.h"
+#include "grid/widgets/tgridfinddlg.h"
 #include "scheduledb.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
+#include <QPainter>
 #include <cstdio>
 
 namespace {
@@ -64,5 +70,33 @@ int main(int argc, char** argv) {
     grid.resize(450, 242);
     app.processEvents();
     Save(grid, folder, QStringLiteral("grid-narrow.png"));
+    grid.resize(870, 242);
+    grid.model().moveToRecord(3);
+    grid.model().setCurrentColumn(5);
+    TGridFindDlg* find = TGridFindDlg::Instance(&grid);
+    find->Prepare(grid, grid.model().displayText(5));
+    find->show();
+    app.processEvents();
+    Save(*find, folder, QStringLiteral("grid-find.png"));
+    const QString zoom = folder.filePath(QStringLiteral("grid-find-zoom.png"));
+    find->grab().scaled(find->size() * 2).save(zoom);
+    std::printf("%s\n", qPrintable(zoom));
+    // The find-in list dropped down, with the dialog behind it.
+    find->cbFindIn->showPopup();
+    app.processEvents();
+    QWidget* list = find->cbFindIn->view()->window();
+    const QRect listBox(list->mapToGlobal(QPoint()) - find->mapToGlobal(QPoint()), list->size());
+    const QRect whole = find->rect().united(listBox);
+    QPixmap dropped(whole.size());
+    dropped.fill(Qt::white);
+    {
+        QPainter painter(&dropped);
+        painter.drawPixmap(-whole.topLeft(), find->grab());
+        painter.drawPixmap(listBox.topLeft() - whole.topLeft(), list->grab());
+    }
+    const QString popup = folder.filePath(QStringLiteral("grid-find-list.png"));
+    dropped.save(popup);
+    std::printf("%s\n", qPrintable(popup));
+    find->cbFindIn->hidePopup();
     return 0;
 }
