@@ -240,6 +240,23 @@ SET Date_1 = datetime(dated.day, CASE strftime('%w', dated.day) WHEN '0' THEN '+
 FROM dated
 WHERE ControlSchedule.id_schedule = dated.id_schedule;
 
+-- A few clashes for the program's warnings to find, all in 2025/2026, autumn, group ИВТ-241:
+-- Базы данных in the room where ИВТ-231 takes Веб-программирование at the same hour; Операционные
+-- системы on the day and hour at which its examiner examines ИВТ-231 in another room; Дискретная
+-- математика on the day of the group's Социология.
+UPDATE ControlSchedule SET Audience_1 = '1-217'
+WHERE id_a_year = 3 AND id_semester = 1
+  AND id_group = (SELECT id_group FROM StudyGroup WHERE GroupName = 'ИВТ-241')
+  AND id_discipline = (SELECT id_discipline FROM Discipline WHERE DisciplineName = 'Базы данных');
+UPDATE ControlSchedule SET Date_1 = '2026-01-28 00:00:00'
+WHERE id_a_year = 3 AND id_semester = 1
+  AND id_group = (SELECT id_group FROM StudyGroup WHERE GroupName = 'ИВТ-241')
+  AND id_discipline = (SELECT id_discipline FROM Discipline WHERE DisciplineName = 'Операционные системы');
+UPDATE ControlSchedule SET Date_1 = '2026-01-17 00:00:00'
+WHERE id_a_year = 3 AND id_semester = 1
+  AND id_group = (SELECT id_group FROM StudyGroup WHERE GroupName = 'ИВТ-241')
+  AND id_discipline = (SELECT id_discipline FROM Discipline WHERE DisciplineName = 'Дискретная математика');
+
 DROP TABLE temp.DemoDiscipline;
 DROP TABLE temp.DemoPool;
 DROP TABLE temp.DemoSpeciality;

@@ -348,6 +348,7 @@ void DataSet::post() {
         throw DataError(qualified(QStringLiteral("Dataset not in edit or insert mode")));
     writeBack();
     endEdit();
+    emit posted();
     if (m_afterPost)
         m_afterPost(*this);
 }

@@ -132,6 +132,8 @@ signals:
     // A value of the current record changed (edit buffer, cancel, post).
     void recordChanged();
     void stateChanged();
+    // A record was written back: the current record holds the stored values now.
+    void posted();
 
 protected:
     // The whole result to hold; raises DataError.

@@ -1,5 +1,7 @@
 #include "tform1.h"
 
+#include "clashwatch.h"
+#include "context/installation.h"
 #include "context/programcontext.h"
 #include "context/usershell.h"
 #include "context/windowplacement.h"
@@ -86,6 +88,9 @@ TForm1::TForm1(const ProgramContext& context, QWidget* parent)
     editor.group().setClickHandler([this] { GroupDBLookupComboBoxClick(GroupDBLookupComboBox); });
     editor.setSaveButton([this](bool enabled) { BitBtn1->setEnabled(enabled); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
+    m_clashes = std::make_unique<ClashWatch>(m_context.data, editor, m_context.installation.dataFolder());
+    DBGrid1->setCellDecoration(m_clashes.get());
+    connect(m_clashes.get(), &ClashWatch::marksChanged, DBGrid1->viewport(), qOverload<>(&QWidget::update));
 
     centreOnDesktop();
     FormCreate();
@@ -94,6 +99,9 @@ TForm1::TForm1(const ProgramContext& context, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // A pass still reading is abandoned before the grid that shows its marks goes.
+    DBGrid1->setCellDecoration(nullptr);
+    m_clashes.reset();
     // The selectors' widgets go before the selectors they show.
     delete takeCentralWidget();
     if (Form1 == this)

@@ -6,6 +6,7 @@
 #include <memory>
 
 class Bevel;
+class ClashWatch;
 class LookupComboBox;
 class QLabel;
 class QPushButton;
@@ -44,6 +45,8 @@ public:
     TDBGrid* DBGrid1;
 
     ScheduleEditor& editor() const { return *m_editor; }
+    // The clash warnings marked in the grid.
+    ClashWatch& clashes() const { return *m_clashes; }
 
     // Runs the sign-in dialog modally; a run that ends with 2 requests termination. The dialog is
     // freed and Form8 emptied whatever the result.
@@ -73,6 +76,7 @@ private:
 
     const ProgramContext& m_context;
     std::unique_ptr<ScheduleEditor> m_editor;
+    std::unique_ptr<ClashWatch> m_clashes;
     bool m_shownOnce = false;
 };
 

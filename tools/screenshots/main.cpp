@@ -6,7 +6,10 @@
 #include "context/installation.h"
 #include "context/programcontext.h"
 #include "datamodule/tdm_mb.h"
+#include "grid/tgridcolumn.h"
+#include "grid/widgets/tdbgrid.h"
 #include "platform/hostresolver.h"
+#include "schedule/clashwatch.h"
 #include "schedule/lookupselector.h"
 #include "schedule/scheduleeditor.h"
 #include "schedule/tform1.h"
@@ -15,7 +18,11 @@
 #include "signin/widgets/signinedit.h"
 #include "signin/widgets/tform8.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QHelpEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -34,6 +41,55 @@ bool SaveDialogShots(const QDir& folder, const ProgramContext& context) {
     dialog.Edit1->setText("NewPass_1");
     dialog.Edit2->setText("NewPass_1");
     return dialog.grab().save(folder.filePath("signin-dialog-panel.png")) && saved;
+}
+
+// The group of the demo data with clashes, its marked cells and the tooltip of its room clash,
+// painted over the window where it shows.
+bool SaveClashShot(const QDir& folder, TForm1& window) {
+    if (window.clashes().passRunning()) {
+        QEventLoop wait;
+        QObject::connect(&window.clashes(), &ClashWatch::passEnded, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    ScheduleEditor& editor = window.editor();
+    for (int row = 0; row < editor.group().rowCount(); ++row)
+        if (editor.group().rowText(row) == QString::fromUtf8("ИВТ-241"))
+            editor.group().pickRow(row);
+    QCoreApplication::processEvents();
+    TDBGrid& grid = *window.DBGrid1;
+    const DataSet& schedule = *grid.model().dataSet();
+    const int discipline = schedule.columnIndex("Discipline");
+    int record = -1;
+    for (int r = 0; r < schedule.recordCount(); ++r)
+        if (schedule.cellAt(r, discipline).toString() == QString::fromUtf8("Базы данных"))
+            record = r;
+    int room = -1;
+    for (int c = 0; c < grid.model().columnCount(); ++c)
+        if (grid.model().column(c)->fieldName() == "Audience_1")
+            room = c;
+    if (record < 0 || room < 0)
+        return false;
+    const QPoint at = grid.cellRect(record, room).center();
+    QHelpEvent help(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid.viewport(), &help);
+    QCoreApplication::processEvents();
+    const QPixmap face = window.grab();
+    QRect area(QPoint(0, 0), face.size());
+    QWidget* tip = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->inherits("QTipLabel"))
+            tip = top;
+    if (tip)
+        area = area.united(QRect(window.mapFromGlobal(tip->pos()), tip->size()));
+    // The tooltip may reach past the window: the picture grows to hold it.
+    QPixmap shot(area.size());
+    shot.fill(Qt::white);
+    QPainter painter(&shot);
+    painter.drawPixmap(-area.topLeft(), face);
+    if (tip)
+        painter.drawPixmap(window.mapFromGlobal(tip->pos()) - area.topLeft(), tip->grab());
+    painter.end();
+    return tip != nullptr && shot.save(folder.filePath("main-window-clashes.png"));
 }
 
 // Signs in as demo/demo through the dialog and picks a group of the demo data.
@@ -60,7 +116,8 @@ bool SaveMainWindowShot(const QDir& folder, const ProgramContext& context) {
     pick(editor.faculty(), QString::fromUtf8("Факультет информационных технологий"));
     pick(editor.group(), QString::fromUtf8("ИВТ-231"));
     QCoreApplication::processEvents();
-    return window.grab().save(folder.filePath("main-window.png"));
+    const bool saved = window.grab().save(folder.filePath("main-window.png"));
+    return SaveClashShot(folder, window) && saved;
 }
 
 } // namespace

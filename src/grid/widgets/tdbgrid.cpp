@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QToolTip>
 
 namespace {
 
@@ -82,6 +83,28 @@ QColor TDBGrid::rowHighlightColor() const {
 
 QColor TDBGrid::dataLineColor() const {
     return m_color == Silver ? Grey : Silver;
+}
+
+void TDBGrid::setCellDecoration(const CellDecoration* decoration) {
+    m_decoration = decoration;
+    viewport()->update();
+}
+
+bool TDBGrid::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip || !m_decoration)
+        return QAbstractScrollArea::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const GridHit hit = m_model.layout().hitTest(help->pos().x(), help->pos().y());
+    const int record = hit.area == GridHit::Cell ? m_model.recordAtRow(hit.row) : -1;
+    const TGridColumn* column = record >= 0 ? m_model.column(hit.column) : nullptr;
+    const QString text = column ? m_decoration->cellMark(record, column->fieldName()).toolTip : QString();
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), text, viewport(), cellRect(hit.row, hit.column));
+    }
+    return true;
 }
 
 QRect TDBGrid::cellRect(int row, int column) const {
@@ -344,9 +367,24 @@ void TDBGrid::paintRows(QPainter& painter, const QRect& dirty) {
             const QRect cell(left, top, m_model.column(column)->width(), rowHeight);
             if (!cell.isEmpty()) {
                 const GridModel::Highlight highlight = m_model.cellHighlight(record, column, focused);
-                painter.fillRect(cell, highlight == GridModel::Highlight::Current ? shadow
-                                       : highlight == GridModel::Highlight::Row   ? rowHighlight
-                                                                                  : m_color);
+                const CellMark mark =
+                    m_decoration ? m_decoration->cellMark(record, m_model.column(column)->fieldName())
+                                 : CellMark();
+                const bool tinted = mark.tint.isValid();
+                painter.fillRect(cell,
+                                 highlight == GridModel::Highlight::Current ? shadow
+                                 : highlight == GridModel::Highlight::Row
+                                     ? (tinted ? TintUnderHighlight(mark.tint, rowHighlight) : rowHighlight)
+                                 : tinted ? mark.tint
+                                          : m_color);
+                if (tinted && highlight == GridModel::Highlight::Current && mark.frame.isValid()) {
+                    // The current cell keeps its highlight for the text; the mark frames it.
+                    painter.save();
+                    painter.setPen(QPen(mark.frame, 2));
+                    painter.setBrush(Qt::NoBrush);
+                    painter.drawRect(cell.adjusted(1, 1, -1, -1));
+                    painter.restore();
+                }
                 painter.setPen(highlight == GridModel::Highlight::Current ? highlightText : text);
                 painter.save();
                 painter.setClipRect(cell);

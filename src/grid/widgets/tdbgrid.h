@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/celldecoration.h"
 #include "grid/gridmodel.h"
 #include "grid/textmeasure.h"
 
@@ -41,11 +42,16 @@ public:
     // The lines between data cells.
     QColor dataLineColor() const;
 
+    // Tints and tooltips of data cells; the grid does not own it. Null: none.
+    void setCellDecoration(const CellDecoration* decoration);
+    const CellDecoration* cellDecoration() const { return m_decoration; }
+
     // A data cell in the client area (the viewport), by row shown and column.
     QRect cellRect(int row, int column) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -79,4 +85,5 @@ private:
     int m_sizingStartWidth = 0;
     int m_sizingX = 0;
     int m_wheelRest = 0;
+    const CellDecoration* m_decoration = nullptr;
 };

@@ -1,0 +1,225 @@
+// The clash pass over a year and semester of 300 groups of 12 entries on the embedded engine:
+// against a bare loop of the same statements (the groups from RatingView, then the body of
+// GetRatingTable per group) stepped through SQLite's C API (goal: ratio at most 1.5); and the
+// longest stretch for which the pass keeps the GUI thread busy (goal: under 16 ms).
+#include "context/usershell.h"
+#include "data/connection.h"
+#include "data/embedded/databasebuilder.h"
+#include "data/query.h"
+#include "datamodule/tdm_mb.h"
+#include "schedule/clashpass.h"
+#include "schedule/clashwatch.h"
+#include "schedule/scheduleeditor.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <sqlite3.h>
+#include <vector>
+
+namespace {
+
+constexpr int Groups = 300;
+constexpr int EntriesPerGroup = 12;
+// 2027/2028, spring: a year the demo data does not have, filled here alone.
+const QVariant Year = 5;
+const QVariant Semester = 2;
+
+struct ClashDatabase {
+    QTemporaryDir dir;
+    QString file;
+    ClashDatabase() {
+        file = dir.filePath("clash.db");
+        DatabaseBuilder builder(ZOR_DB_FOLDER);
+        builder.build(file, true);
+        DatabaseBuilder::runScript(
+            file,
+            "INSERT INTO AcademicYear (id_a_year, YearName, FirstDay) VALUES (5, '2027/2028', '2027-09-01 "
+            "00:00:00');"
+            "WITH RECURSIVE n (i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < @groups) "
+            "INSERT INTO StudyGroup (id_group, GroupName, id_faculty, EntryYear) "
+            "SELECT 2000 + i, 'Б-' || i, 1 + i % 6, 2026 FROM n;"
+            "WITH RECURSIVE n (i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < @groups * "
+            "@entries) "
+            "INSERT INTO ControlSchedule (id_a_year, id_semester, id_group, id_discipline, id_examiner, "
+            "id_form, "
+            "Date_1, Time_1, Audience_1, id_typeControl_1) "
+            "SELECT 5, 2, 2000 + n.i / @entries, 1 + n.i % @entries, 1 + n.i % 30, 1 + n.i % 3, "
+            "datetime('2028-06-01', '+' || (n.i % 30) || ' days'), "
+            "CASE n.i % 5 WHEN 0 THEN '09:00' WHEN 1 THEN '10.40' WHEN 2 THEN '12-20' WHEN 3 THEN '14:00' "
+            "ELSE '15:40' END, '1-' || (101 + n.i % 400), 1 FROM n;",
+            {{"groups", Groups}, {"entries", EntriesPerGroup}});
+    }
+    QString connectionString() const {
+        return "User ID=zor_demo;Password=Zor27demo;Data Source=embedded;Initial Catalog=\"" + file + "\"";
+    }
+};
+
+ClashDatabase& Database() {
+    static ClashDatabase database;
+    return database;
+}
+
+QString ProcedureBody() {
+    QFile file(QStringLiteral(ZOR_DB_FOLDER "/procedures/GetRatingTable.sql"));
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll());
+}
+
+void Copy(sqlite3_stmt* statement, std::vector<QVariant>& cells) {
+    const int columns = sqlite3_column_count(statement);
+    for (int i = 0; i < columns; ++i) {
+        switch (sqlite3_column_type(statement, i)) {
+        case SQLITE_INTEGER:
+            cells.emplace_back(static_cast<qlonglong>(sqlite3_column_int64(statement, i)));
+            break;
+        case SQLITE_FLOAT:
+            cells.emplace_back(sqlite3_column_double(statement, i));
+            break;
+        case SQLITE_NULL:
+            cells.emplace_back();
+            break;
+        default:
+            cells.emplace_back(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
+                                  sqlite3_column_bytes(statement, i)));
+        }
+    }
+}
+
+// The reference: the same statements stepped through the C API, every value copied.
+std::size_t BareLoop(sqlite3* db, const QByteArray& body) {
+    const QByteArray groups =
+        "SELECT id_group, p20 AS [Group], id_faculty FROM [RatingView] WHERE id_a_year = ? "
+        "AND id_semester = ? GROUP BY id_group, p20, id_faculty";
+    sqlite3_stmt* list = nullptr;
+    sqlite3_prepare_v2(db, groups.constData(), static_cast<int>(groups.size()), &list, nullptr);
+    sqlite3_bind_int64(list, 1, Year.toLongLong());
+    sqlite3_bind_int64(list, 2, Semester.toLongLong());
+    std::vector<QVariant> groupCells;
+    while (sqlite3_step(list) == SQLITE_ROW)
+        Copy(list, groupCells);
+    sqlite3_finalize(list);
+    std::vector<QVariant> cells;
+    for (std::size_t g = 0; g + 2 < groupCells.size(); g += 3) {
+        // Each call prepares its statement anew, as each EXEC does.
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, body.constData(), static_cast<int>(body.size()), &statement, nullptr);
+        const qlonglong values[] = {Year.toLongLong(), Semester.toLongLong(), groupCells[g + 2].toLongLong(),
+                                    groupCells[g].toLongLong()};
+        const char* names[] = {"@id_a_year", "@id_semester", "@id_faculty", "@id_group"};
+        for (int i = 0; i < 4; ++i)
+            sqlite3_bind_int64(statement, sqlite3_bind_parameter_index(statement, names[i]), values[i]);
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            Copy(statement, cells);
+        sqlite3_finalize(statement);
+    }
+    benchmark::DoNotOptimize(cells.data());
+    return cells.size();
+}
+
+double Seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void BM_ClashPass(benchmark::State& state) {
+    ClashDatabase& database = Database();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(database.file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    const QByteArray body = ProcedureBody().toUtf8();
+    Connection connection;
+    connection.setConnectionString(database.connectionString());
+    connection.open();
+    const auto never = [] { return false; };
+    std::size_t entries = ClashPass::Read(connection, Year, Semester, never).size();
+    BareLoop(db, body);
+
+    std::vector<double> passes;
+    std::vector<double> bare;
+    for (auto _ : state) {
+        passes.push_back(Seconds([&] {
+            const std::vector<ClashEntry> read = ClashPass::Read(connection, Year, Semester, never);
+            const ClashIndex index(read);
+            benchmark::DoNotOptimize(index.size());
+        }));
+        state.PauseTiming();
+        bare.push_back(Seconds([&] { BareLoop(db, body); }));
+        state.ResumeTiming();
+    }
+    state.counters["entries"] = static_cast<double>(entries);
+    state.counters["pass_ms"] = Median(passes) * 1000;
+    state.counters["bare_ms"] = Median(bare) * 1000;
+    state.counters["ratio"] = Median(passes) / Median(bare);
+    sqlite3_close(db);
+}
+BENCHMARK(BM_ClashPass)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+class QuietShell : public UserShell {
+public:
+    QString title() const override { return QStringLiteral("ZOR 27"); }
+    void showPlainMessage(const QString&) override {}
+    void showException(const std::exception&) override {}
+    int messageBox(const QString&, const QString&, int) override { return 0; }
+    void processPendingEvents() override {}
+    void requestTermination() override {}
+    bool terminationRequested() const override { return false; }
+};
+
+void Pick(LookupSelector& selector, const QString& text) {
+    for (int row = 0; row < selector.rowCount(); ++row)
+        if (selector.rowText(row) == text)
+            selector.pickRow(row);
+}
+
+// The GUI thread during a pass: every round of its event loop is timed; the longest is what the
+// pass cost the window at worst (starting it, and marking the shown group when it ends).
+void BM_ClashPassGuiBusy(benchmark::State& state) {
+    ClashDatabase& database = Database();
+    std::vector<double> longest;
+    double passSeconds = 0;
+    for (auto _ : state) {
+        TDM_MB data;
+        data.ADOCon->setConnectionString(database.connectionString());
+        data.ADOCon->open();
+        data.ADOQ_A_Year->open();
+        QuietShell shell;
+        ScheduleEditor editor(data, shell);
+        ClashWatch watch(data, editor, QString());
+        bool ended = false;
+        QObject::connect(&watch, &ClashWatch::passEnded, [&] { ended = true; });
+        Pick(editor.year(), "2027/2028");
+        double worst = Seconds([&] { Pick(editor.semester(), QString::fromUtf8("2-й семестр (весенний)")); });
+        Pick(editor.faculty(), QString::fromUtf8("Факультет информационных технологий"));
+        Pick(editor.group(), QStringLiteral("Б-0"));
+        const auto start = std::chrono::steady_clock::now();
+        while (!ended)
+            worst = std::max(worst,
+                             Seconds([] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }));
+        passSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        longest.push_back(worst);
+    }
+    state.counters["gui_busy_ms_max"] = *std::max_element(longest.begin(), longest.end()) * 1000;
+    state.counters["gui_busy_ms_median"] = Median(longest) * 1000;
+    state.counters["pass_wall_ms"] = passSeconds / static_cast<double>(longest.size()) * 1000;
+}
+BENCHMARK(BM_ClashPassGuiBusy)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,223 @@
+#include "clashwatch.h"
+
+#include "clashpass.h"
+#include "data/connection.h"
+#include "data/query.h"
+#include "datamodule/tdm_mb.h"
+#include "scheduleeditor.h"
+
+#include <QMetaObject>
+
+#include <atomic>
+#include <exception>
+#include <optional>
+#include <thread>
+
+struct ClashWatch::Job {
+    QString period;
+    QVariant year;
+    QVariant semester;
+    std::atomic<bool> cancelled{false};
+    std::atomic<bool> finished{false};
+    std::optional<ClashIndex> index; // set by the worker when the pass read everything
+    std::thread thread;
+};
+
+ClashWatch::ClashWatch(TDM_MB& data, ScheduleEditor& editor, const QString& databaseFolder, QObject* parent)
+    : QObject(parent), m_data(data), m_editor(editor), m_databaseFolder(databaseFolder) {
+    // Each list a pick opens, and the schedule itself, tell of a changed selection.
+    for (DataSet* list : {static_cast<DataSet*>(data.ADOQ_Semester), static_cast<DataSet*>(data.ADOQ_Faculty),
+                          static_cast<DataSet*>(data.ADOQ_Group)})
+        connect(list, &DataSet::dataSetChanged, this, &ClashWatch::followSelection);
+    connect(data.ADOQ_RatingTable, &DataSet::dataSetChanged, this, [this] {
+        followSelection();
+        remark();
+    });
+    connect(data.ADOQ_RatingTable, &DataSet::posted, this, &ClashWatch::schedulePosted);
+}
+
+ClashWatch::~ClashWatch() {
+    abandonPass();
+    for (const std::shared_ptr<Job>& job : m_abandoned)
+        job->thread.join();
+}
+
+QString ClashWatch::currentPeriod() const {
+    return ClashPass::Period(m_editor.year().keyValue(), m_editor.semester().keyValue());
+}
+
+bool ClashWatch::passRunning() const {
+    return m_running != nullptr;
+}
+
+void ClashWatch::followSelection() {
+    const QString period = currentPeriod();
+    if (m_running && m_running->period != period)
+        abandonPass();
+    if (!period.isEmpty() && !m_running && !m_known.contains(period) && m_data.ADOCon->isOpen())
+        startPass(period);
+}
+
+void ClashWatch::startPass(const QString& period) {
+    // Passes abandoned earlier and ended since are joined here, without waiting.
+    std::erase_if(m_abandoned, [](const std::shared_ptr<Job>& job) {
+        if (!job->finished)
+            return false;
+        job->thread.join();
+        return true;
+    });
+    auto job = std::make_shared<Job>();
+    job->period = period;
+    job->year = m_editor.year().keyValue();
+    job->semester = m_editor.semester().keyValue();
+    m_running = job;
+    const QString connectionString = m_data.ADOCon->connectionString();
+    const int timeout = m_data.ADOCon->commandTimeout();
+    const QString folder = m_databaseFolder;
+    job->thread = std::thread([this, job, connectionString, timeout, folder] {
+        try {
+            Connection connection(QStringLiteral("ClashCon"));
+            connection.setDatabaseFolder(folder);
+            connection.setCommandTimeout(timeout);
+            connection.setConnectionString(connectionString);
+            connection.open();
+            std::vector<ClashEntry> entries = ClashPass::Read(connection, job->year, job->semester,
+                                                              [&job] { return job->cancelled.load(); });
+            if (!job->cancelled)
+                job->index.emplace(std::move(entries));
+        } catch (const std::exception&) {
+            // A refused statement or a lost connection: the pass leaves no marks.
+        }
+        job->finished = true;
+        if (!job->cancelled)
+            QMetaObject::invokeMethod(
+                this, [this, job] { passFinished(job); }, Qt::QueuedConnection);
+    });
+}
+
+void ClashWatch::abandonPass() {
+    if (!m_running)
+        return;
+    m_running->cancelled = true;
+    m_abandoned.push_back(std::move(m_running));
+    m_running.reset();
+}
+
+void ClashWatch::passFinished(const std::shared_ptr<Job>& job) {
+    if (job != m_running)
+        return;
+    m_running.reset();
+    job->thread.join();
+    const bool succeeded = job->index.has_value();
+    if (succeeded) {
+        m_known.insert(job->period, std::move(*job->index));
+        remark();
+    }
+    emit passEnded(succeeded);
+}
+
+ClashEntry ClashWatch::recordEntry(int record) const {
+    const Query& schedule = *m_data.ADOQ_RatingTable;
+    const ClashPass::Columns columns = ClashPass::Locate(schedule.columns());
+    ClashEntry entry =
+        ClashPass::Entry(columns, [&](int column) -> QVariant { return schedule.cellAt(record, column); });
+    entry.period = currentPeriod();
+    entry.groupKey = m_editor.group().keyValue().toString();
+    return entry;
+}
+
+void ClashWatch::schedulePosted() {
+    const Query& schedule = *m_data.ADOQ_RatingTable;
+    const auto known = m_known.find(currentPeriod());
+    if (known != m_known.end() && schedule.recNo() > 0) {
+        ClashEntry saved = recordEntry(schedule.recNo() - 1);
+        saved.group = m_editor.group().keyIsNull() ? QString() : m_editor.group().shownText();
+        known->update(saved);
+    }
+    remark();
+}
+
+void ClashWatch::remark() {
+    const bool hadMarks = !m_marks.empty();
+    m_marks.clear();
+    const Query& schedule = *m_data.ADOQ_RatingTable;
+    const auto known = m_known.constFind(currentPeriod());
+    if (schedule.isActive() && known != m_known.constEnd()) {
+        bool any = false;
+        m_marks.resize(schedule.recordCount());
+        for (int record = 0; record < schedule.recordCount(); ++record) {
+            m_marks[record] = known->clashesOf(recordEntry(record));
+            any = any || !m_marks[record].empty();
+        }
+        if (!any)
+            m_marks.clear();
+    }
+    if (hadMarks || !m_marks.empty())
+        emit marksChanged();
+}
+
+std::vector<Clash> ClashWatch::clashesOfRecord(int record) const {
+    if (record < 0 || record >= static_cast<int>(m_marks.size()))
+        return {};
+    return m_marks[record];
+}
+
+QColor ClashWatch::ClashTint() {
+    return QColor(255, 170, 170);
+}
+
+QColor ClashWatch::BusyDayTint() {
+    return QColor(255, 236, 170);
+}
+
+QColor ClashWatch::ClashFrame() {
+    return QColor(220, 0, 0);
+}
+
+QColor ClashWatch::BusyDayFrame() {
+    return QColor(230, 160, 0);
+}
+
+QString ClashWatch::ToolTipLine(const Clash& clash) {
+    const char* what = clash.kind == ClashKind::Room ? "Аудитория занята"
+                       : clash.kind == ClashKind::Examiner ? "Экзаменатор в другой аудитории"
+                                                           : "У группы в этот день ещё";
+    const ClashEntry& other = clash.other;
+    return QString::fromUtf8(what) + QStringLiteral(": ") + other.group + QStringLiteral(", ") +
+           other.discipline + QStringLiteral(", ") + other.examiner + QString::fromUtf8(", ауд. ") +
+           other.room.trimmed() + QStringLiteral(", ") + other.date.toString(QStringLiteral("dd.MM.yyyy")) +
+           u' ' + other.time.trimmed();
+}
+
+CellMark ClashWatch::cellMark(int record, const QString& fieldName) const {
+    CellMark mark;
+    if (record < 0 || record >= static_cast<int>(m_marks.size()) || m_marks[record].empty())
+        return mark;
+    // Which clashes a column shows: the date all of them, the time the two of the same hour, the
+    // room and the examiner their own.
+    const auto shows = [&](ClashKind kind) {
+        if (fieldName.compare(QLatin1String("Date_1"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (fieldName.compare(QLatin1String("Time_1"), Qt::CaseInsensitive) == 0)
+            return kind != ClashKind::BusyDay;
+        if (fieldName.compare(QLatin1String("Audience_1"), Qt::CaseInsensitive) == 0)
+            return kind == ClashKind::Room;
+        if (fieldName.compare(QLatin1String("t_fio"), Qt::CaseInsensitive) == 0)
+            return kind == ClashKind::Examiner;
+        return false;
+    };
+    QStringList lines;
+    bool strong = false;
+    for (const Clash& clash : m_marks[record]) {
+        if (!shows(clash.kind))
+            continue;
+        strong = strong || clash.kind != ClashKind::BusyDay;
+        lines << ToolTipLine(clash);
+    }
+    if (lines.isEmpty())
+        return mark;
+    mark.tint = strong ? ClashTint() : BusyDayTint();
+    mark.frame = strong ? ClashFrame() : BusyDayFrame();
+    mark.toolTip = lines.join(u'\n');
+    return mark;
+}

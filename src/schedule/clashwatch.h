@@ -1,0 +1,70 @@
+#pragma once
+
+#include "clashindex.h"
+#include "grid/celldecoration.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class ScheduleEditor;
+class TDM_MB;
+
+// Warns about the shown group's entries that clash with the rest of the schedule of the chosen year
+// and semester. The first time a year and semester are chosen, one pass reads every group's
+// entries on a second connection of its own, on a worker thread; the shown group's cells are marked
+// when it ends, and again after each successful post. A pass that fails leaves no marks and no
+// message; the next pick tries again. A new year or semester, or the end of the watch, abandons it.
+class ClashWatch : public QObject, public CellDecoration {
+    Q_OBJECT
+
+public:
+    // databaseFolder: where the embedded engine finds its database, as for the data module's
+    // connection.
+    ClashWatch(TDM_MB& data, ScheduleEditor& editor, const QString& databaseFolder,
+               QObject* parent = nullptr);
+    ~ClashWatch() override;
+
+    CellMark cellMark(int record, const QString& fieldName) const override;
+
+    // A pass is reading.
+    bool passRunning() const;
+    // The clashes of a record of the shown schedule, by kind.
+    std::vector<Clash> clashesOfRecord(int record) const;
+
+    static QColor ClashTint();
+    static QColor BusyDayTint();
+    static QColor ClashFrame();
+    static QColor BusyDayFrame();
+    // One line of a tooltip: what the clash is and the entry it clashes with.
+    static QString ToolTipLine(const Clash& clash);
+
+signals:
+    // The marks of the shown schedule changed.
+    void marksChanged();
+    // A pass ended, read in full or failed (then without marks); abandoned passes do not end.
+    void passEnded(bool succeeded);
+
+private:
+    struct Job;
+
+    void followSelection();
+    void startPass(const QString& period);
+    void abandonPass();
+    void passFinished(const std::shared_ptr<Job>& job);
+    void schedulePosted();
+    void remark();
+    QString currentPeriod() const;
+    ClashEntry recordEntry(int record) const;
+
+    TDM_MB& m_data;
+    ScheduleEditor& m_editor;
+    QString m_databaseFolder;
+    QHash<QString, ClashIndex> m_known; // by period
+    std::shared_ptr<Job> m_running;
+    std::vector<std::shared_ptr<Job>> m_abandoned; // still to be joined
+    std::vector<std::vector<Clash>> m_marks;       // per record of the shown schedule
+};
