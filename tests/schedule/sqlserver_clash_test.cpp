@@ -47,7 +47,7 @@ protected:
     int logins() const {
         const QList<QJsonObject> log = m_standIn->log();
         return static_cast<int>(std::count_if(
-            log.begin(), log.end(), [](const QJsonObject& o) { return o.value("kind") == "login"; }));
+            log.begin(), log.end(), [](const QJsonObject& o) { return o.value("kind").toString() == "login"; }));
     }
 
     std::unique_ptr<ClashWatch> m_watch;
