@@ -85,7 +85,8 @@ public:
     // before-insert event runs. Records are never added: without an event that refuses, DataError.
     void append();
     void insert() { append(); }
-    // Posts a modified record in edit, or cancels an unmodified edit.
+    // Posts a modified record in edit, or cancels an unmodified edit; the update-record handler
+    // runs first, so input still held by a control counts.
     void checkBrowseMode();
     bool modified() const { return m_modified; }
     // The fields changed during this edit, in the order of their first change.
@@ -99,8 +100,8 @@ public:
     void setBeforeInsert(Event handler) { m_beforeInsert = std::move(handler); }
     void setAfterEdit(Event handler) { m_afterEdit = std::move(handler); }
     void setAfterPost(Event handler) { m_afterPost = std::move(handler); }
-    // Called first by post(): bound controls hand over the input they still hold (the grid writes
-    // its open cell); an exception from it stops the post.
+    // Called first by post() and checkBrowseMode(): bound controls hand over the input they still hold (the
+    // grid writes its open cell); an exception from it stops the post.
     void setUpdateRecordHandler(std::function<void()> handler) { m_updateRecord = std::move(handler); }
 
     // Freezes the notifications to bound controls; the last enableControls() sends one dataSetChanged().
