@@ -111,6 +111,23 @@ public:
 
     // The stored value of a column (result column index) in a record of the current order.
     const QVariant& cellAt(int record, int column) const;
+    // The first record, in the current order, whose stored value in a result column satisfies the
+    // predicate (called with the const QVariant&); -1 when none does. Reads the client copy in place.
+    template <typename Predicate> int findRecord(int column, Predicate&& matches) const {
+        const int count = recordCount();
+        const QVariant* cells = m_result.cells.constData() + column;
+        const qsizetype width = m_columnCount;
+        if (m_order.empty()) {
+            for (int record = 0; record < count; ++record)
+                if (matches(cells[record * width]))
+                    return record;
+            return -1;
+        }
+        for (int record = 0; record < count; ++record)
+            if (matches(cells[m_order[static_cast<size_t>(record)] * width]))
+                return record;
+        return -1;
+    }
     // The result's columns, also those without a field; empty while closed.
     const QList<ColumnInfo>& columns() const { return m_result.columns; }
     int columnIndex(const QString& name) const;

@@ -35,18 +35,14 @@ QVariant LookupCompletion::key(int row) const {
 }
 
 int LookupCompletion::find(QStringView candidate) const {
-    const int rows = count();
-    for (int row = 0; row < rows; ++row) {
-        const QVariant& value = m_dataSet->cellAt(row, m_textColumn);
-        // Text columns hold QString; read it in place rather than through a converted copy.
-        if (value.metaType().id() == QMetaType::QString) {
-            if (static_cast<const QString*>(value.constData())->startsWith(candidate, Qt::CaseInsensitive))
-                return row;
-        } else if (!IsNullValue(value) && value.toString().startsWith(candidate, Qt::CaseInsensitive)) {
-            return row;
-        }
-    }
-    return -1;
+    if (!m_dataSet)
+        return -1;
+    return m_dataSet->findRecord(m_textColumn, [candidate](const QVariant& value) {
+        // Text columns hold QString; it is read in place rather than through a converted copy.
+        if (value.typeId() == QMetaType::QString)
+            return static_cast<const QString*>(value.constData())->startsWith(candidate, Qt::CaseInsensitive);
+        return !IsNullValue(value) && value.toString().startsWith(candidate, Qt::CaseInsensitive);
+    });
 }
 
 int LookupCompletion::rowOfKey(const QVariant& key) const {
