@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QToolButton>
@@ -522,8 +523,7 @@ bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_refused && m_refused) {
         // The click whose focus change was refused does not reach its target.
         if (type == QEvent::MouseButtonRelease) {
-            m_refused->removeEventFilter(this);
-            m_refused = nullptr;
+            refuseFocus(nullptr);
             return true;
         }
         return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
@@ -618,7 +618,14 @@ void TDBGrid::focusLeaving(const QFocusEvent* event) {
             refuseFocus(taker);
         (m_edit->isVisible() ? static_cast<QWidget*>(m_edit) : this)->setFocus(Qt::OtherFocusReason);
         QMetaObject::invokeMethod(
-            this, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
+            this,
+            [this, error] {
+                // A release that the error box kept from its target must not leave the refusal in
+                // place for the next click.
+                const auto done = qScopeGuard([this] { refuseFocus(nullptr); });
+                std::rethrow_exception(error);
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -626,7 +633,8 @@ void TDBGrid::refuseFocus(QWidget* taker) {
     if (m_refused)
         m_refused->removeEventFilter(this);
     m_refused = taker;
-    taker->installEventFilter(this);
+    if (taker)
+        taker->installEventFilter(this);
 }
 
 // Drop-downs --------------------------------------------------------------------------------------

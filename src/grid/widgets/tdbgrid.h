@@ -106,6 +106,7 @@ private:
     void showEditorText();
     void editorSelectionMoved();
     void focusLeaving(const QFocusEvent* event);
+    // Swallows the mouse click of the widget that took the focus (nullptr: none any more).
     void refuseFocus(QWidget* taker);
     void showContextMenu(const QPoint& globalPos);
     void syncDropDown();
