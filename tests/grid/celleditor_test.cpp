@@ -384,6 +384,34 @@ TEST_F(CellEditorTest, ListMovesTheTextAndOnlyAcceptingChangesTheCell) {
     EXPECT_EQ(editor.listWidth(200), 200);
 }
 
+TEST_F(CellEditorTest, ListIsSevenRowsHighOrAsHighAsFewerTypes) {
+    const struct {
+        const char* change;
+        int count;
+        int rows;
+    } tables[] = {
+        {"INSERT INTO TypeControl VALUES (7, 'Реферат'), (8, 'Коллоквиум')", 8, 7},
+        {"DELETE FROM TypeControl WHERE id_typeControl > 4", 4, 4},
+        {"DELETE FROM TypeControl", 0, 7},
+    };
+    for (const auto& table : tables) {
+        db.runElsewhere(table.change);
+        db.module.ADOTable1->close();
+        reopen();
+        go(0, Type);
+        editor.dropDown();
+        ASSERT_EQ(editor.openDropDown(), CellEditor::DropDown::List) << table.change;
+        EXPECT_EQ(editor.listCount(), table.count) << table.change;
+        EXPECT_EQ(editor.listRowsShown(), table.rows) << table.change;
+        editor.cancelDropDown();
+    }
+    // With no types every typed character is dropped.
+    const QString before = text();
+    EXPECT_FALSE(editor.typeText("Т"));
+    EXPECT_EQ(text(), before);
+    EXPECT_EQ(schedule().state(), DataSetState::Browse);
+}
+
 TEST_F(CellEditorTest, CompletionTakesTheFirstTypeBeginningWithTheCandidate) {
     go(0, Type);
     enum Input { TypeText, Paste, Backspace, Delete, SelectAll };
