@@ -334,6 +334,17 @@ TEST_F(GridEditingTest, ListMovesTheTextEscapeRestoresAndAClickPicks) {
     EXPECT_FALSE(grid->cellModified());
     EXPECT_EQ(schedule().state(), DataSetState::Browse);
 
+    // Typing with the list open completes and moves the list's selection along.
+    press(Qt::Key_Down, Qt::AltModifier);
+    type("у");
+    ASSERT_NE(grid->listPopup(), nullptr);
+    EXPECT_EQ(grid->listPopup()->list()->currentRow(), 0);
+    EXPECT_EQ(edit()->text(), "Устный");
+    press(Qt::Key_Escape);
+    EXPECT_EQ(edit()->text(), "Устный") << "the completion is the cell's text";
+    press(Qt::Key_Escape);
+    EXPECT_EQ(edit()->text(), "Тестирование");
+
     click(edit()->dropDownButton(), edit()->dropDownButton()->rect().center());
     popup = grid->listPopup();
     ASSERT_NE(popup, nullptr);
