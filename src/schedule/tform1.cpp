@@ -7,6 +7,7 @@
 #include "datamodule/tdm_mb.h"
 #include "grid/schedulecolumns.h"
 #include "grid/widgets/tdbgrid.h"
+#include "grid/widgets/tgridfinddlg.h"
 #include "scheduleeditor.h"
 #include "signin/widgets/tform8.h"
 #include "widgets/bevel.h"
@@ -85,6 +86,11 @@ TForm1::TForm1(const ProgramContext& context, QWidget* parent)
     editor.faculty().setClickHandler([this] { FacultyDBLookupComboBoxClick(FacultyDBLookupComboBox); });
     editor.group().setClickHandler([this] { GroupDBLookupComboBoxClick(GroupDBLookupComboBox); });
     editor.setSaveButton([this](bool enabled) { BitBtn1->setEnabled(enabled); });
+    // A cell typed into and not yet written is an unsaved change too.
+    editor.setPendingInputCheck([this] { return DBGrid1->cellModified(); });
+    connect(DBGrid1, &TDBGrid::findRequested, this, [this](const QString& selected) {
+        runHandler([&] { TGridFindDlg::Execute(*DBGrid1, selected); });
+    });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
 
     centreOnDesktop();
