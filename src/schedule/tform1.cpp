@@ -11,6 +11,7 @@
 #include "signin/widgets/tform8.h"
 #include "widgets/bevel.h"
 #include "widgets/lookupcombobox.h"
+#include "widgets/schedulereportmenu.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -86,6 +87,8 @@ TForm1::TForm1(const ProgramContext& context, QWidget* parent)
     editor.group().setClickHandler([this] { GroupDBLookupComboBoxClick(GroupDBLookupComboBox); });
     editor.setSaveButton([this](bool enabled) { BitBtn1->setEnabled(enabled); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
+    // Printing and exporting the schedule from the grid's context menu.
+    new ScheduleReportMenu(*DBGrid1, m_context, editor, this);
 
     centreOnDesktop();
     FormCreate();
