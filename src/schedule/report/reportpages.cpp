@@ -27,16 +27,7 @@ public:
         m_pageHeight = device.height();
         m_padding = mm(0.9);
         m_line = std::max(1.0, mm(0.2));
-        int designTotal = 0;
-        for (const ReportColumn& column : report.columns())
-            designTotal += std::max(column.designWidth, 1);
-        double left = 0;
-        for (const ReportColumn& column : report.columns()) {
-            const double width = m_pageWidth * std::max(column.designWidth, 1) / std::max(designTotal, 1);
-            m_columnLeft.append(left);
-            m_columnWidth.append(width);
-            left += width;
-        }
+        fitColumns();
         layOutTitles();
         for (const QList<ReportCell>& row : report.rows()) {
             double height = 0;
@@ -69,6 +60,88 @@ public:
             metrics.boundingRect(QRectF(0, 0, std::max(width - 2 * m_padding, 1.0), 1e6), Qt::TextWordWrap,
                                  text.isEmpty() ? QStringLiteral(" ") : text);
         return bounds.height() + 2 * m_padding;
+    }
+
+    // The widest unbroken line of a column's title and cells, padding included: the width the column
+    // would take without wrapping.
+    double widestLine(int index) const {
+        const ReportColumn& column = m_report.columns()[index];
+        const QFontMetricsF cellMetrics(m_cellFont, &m_device);
+        double widest =
+            QFontMetricsF(m_titleFont, &m_device)
+                .horizontalAdvance(column.lowerTitle.isEmpty() ? column.upperTitle : column.lowerTitle);
+        for (const QList<ReportCell>& row : m_report.rows()) {
+            if (index < row.size())
+                widest = std::max(widest, cellMetrics.horizontalAdvance(row[index].text));
+        }
+        return widest + 2 * m_padding + m_line;
+    }
+
+    // The widest word of a column's title and cells, padding included: a narrower column would cut it.
+    double widestWord(int index) const {
+        const ReportColumn& column = m_report.columns()[index];
+        const QFontMetricsF titleMetrics(m_titleFont, &m_device);
+        const QFontMetricsF cellMetrics(m_cellFont, &m_device);
+        double widest = 0;
+        const QString title = column.lowerTitle.isEmpty() ? column.upperTitle : column.lowerTitle;
+        for (const QString& word : title.split(' ', Qt::SkipEmptyParts))
+            widest = std::max(widest, titleMetrics.horizontalAdvance(word));
+        for (const QList<ReportCell>& row : m_report.rows()) {
+            if (index < row.size()) {
+                for (const QString& word : row[index].text.split(' ', Qt::SkipEmptyParts))
+                    widest = std::max(widest, cellMetrics.horizontalAdvance(word));
+            }
+        }
+        return widest + 2 * m_padding + m_line;
+    }
+
+    // Widths in proportion to the columns' unwrapped texts, so that short values (dates, times, rooms)
+    // stay on one line and long ones share the rest, but never narrower than a column's widest word;
+    // the columns so widened keep that width and the others share the rest. When even the widest
+    // words do not fit, every column gives up the same share.
+    void fitColumns() {
+        const qsizetype count = m_report.columns().size();
+        QList<double> minimum;
+        QList<double> weight;
+        for (int index = 0; index < count; ++index) {
+            minimum.append(widestWord(index));
+            weight.append(widestLine(index));
+        }
+        m_columnWidth = QList<double>(count, 0.0);
+        QList<bool> pinned(count, false);
+        for (qsizetype pass = 0; pass <= count; ++pass) {
+            double fixed = 0;
+            double design = 0;
+            for (qsizetype index = 0; index < count; ++index) {
+                if (pinned[index])
+                    fixed += m_columnWidth[index];
+                else
+                    design += weight[index];
+            }
+            bool changed = false;
+            for (qsizetype index = 0; index < count; ++index) {
+                if (pinned[index])
+                    continue;
+                m_columnWidth[index] = std::max(m_pageWidth - fixed, 0.0) * weight[index] / design;
+                if (m_columnWidth[index] < minimum[index]) {
+                    m_columnWidth[index] = minimum[index];
+                    pinned[index] = true;
+                    changed = true;
+                }
+            }
+            if (!changed)
+                break;
+        }
+        double total = 0;
+        for (const double width : m_columnWidth)
+            total += width;
+        double left = 0;
+        for (double& width : m_columnWidth) {
+            if (total > m_pageWidth)
+                width *= m_pageWidth / total;
+            m_columnLeft.append(left);
+            left += width;
+        }
     }
 
     void layOutTitles() {
@@ -220,7 +293,7 @@ private:
 } // namespace
 
 void ReportPages::SetUpPage(QPagedPaintDevice& device) {
-    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                      QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
                                      QPageLayout::Millimeter));
 }

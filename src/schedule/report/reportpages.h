@@ -12,7 +12,8 @@ class ScheduleReport;
 // printer and to a PDF file.
 class ReportPages {
 public:
-    // Sets A4, portrait, and the page margins on a printer or PDF writer.
+    // Sets A4, landscape (the grid's eight columns need the width), and the page margins on a printer
+    // or PDF writer.
     static void SetUpPage(QPagedPaintDevice& device);
     // Paints the report on a device set up by SetUpPage, starting on its current page.
     static void Paint(const ScheduleReport& report, QPagedPaintDevice& device, const QDate& printed);
