@@ -174,6 +174,7 @@ QByteArray ReportWorkbook::Xlsx(const ScheduleReport& report) {
             Check(worksheet_set_row(sheet, upper, 30, nullptr));
         worksheet_freeze_panes(sheet, firstData, 0);
         worksheet_set_paper(sheet, 9); // A4
+        worksheet_set_landscape(sheet);
         worksheet_repeat_rows(sheet, upper, lower);
     } catch (...) {
         workbook_close(workbook);

@@ -23,7 +23,7 @@ ScheduleReport ScheduleReport::FromGrid(const ReportHeading& heading, const Grid
         const int lowerStart = TitleTree::secondWordStart(caption);
         const Field* field = grid.columnField(index);
         columns.append({column.fieldName(), TitleTree::upperPart(caption),
-                        lowerStart < 0 ? QString() : caption.mid(lowerStart), column.baseWidth(),
+                        lowerStart < 0 ? QString() : caption.mid(lowerStart),
                         field != nullptr && field->kind() == FieldKind::DateTime});
         fields.append(field);
     }
