@@ -6,9 +6,11 @@
 #include "schedule/widgets/schedulereportmenu.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QMenu>
+#include <QPrintPreviewDialog>
 #include <QTemporaryDir>
 
 namespace {
@@ -73,5 +75,24 @@ TEST_F(ReportMenuTest, SaveInExcelSuggestsGroupAndSemesterAndWrites) {
     QFile written(folder.filePath("chosen.xlsx"));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.read(2), "PK") << "a zip container";
+    EXPECT_TRUE(m_shell.errors.isEmpty()) << m_shell.errors.join('|').toStdString();
+}
+
+TEST_F(ReportMenuTest, PreviewShowsThePrintedPages) {
+    showWindow();
+    pickDemoGroup();
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QPrintPreviewDialog*>(widget);
+                dialog != nullptr && dialog->isVisible()) {
+                shown = true;
+                EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("Предварительный просмотр"));
+                dialog->reject();
+            }
+        }
+    });
+    reportMenu().previewAction()->trigger();
+    EXPECT_TRUE(shown);
     EXPECT_TRUE(m_shell.errors.isEmpty()) << m_shell.errors.join('|').toStdString();
 }
