@@ -12,6 +12,7 @@
 #include "signin/widgets/tform8.h"
 #include "widgets/bevel.h"
 #include "widgets/lookupcombobox.h"
+#include "widgets/schedulereportmenu.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -92,6 +93,8 @@ TForm1::TForm1(const ProgramContext& context, QWidget* parent)
         runHandler([&] { TGridFindDlg::Execute(*DBGrid1, selected); });
     });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
+    // Printing and exporting the schedule from the grid's context menu.
+    new ScheduleReportMenu(*DBGrid1, m_context, editor, this);
 
     centreOnDesktop();
     FormCreate();

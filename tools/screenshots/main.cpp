@@ -1,13 +1,16 @@
 // zor27-screenshots: renders the sign-in dialog (panel closed and open) from the real widget, and,
-// given an installation with the demo database, the main window with a group's schedule.
+// given an installation with the demo database, the main window with a group's schedule and that
+// schedule printed to PDF (schedule-print.pdf; render its first page with pdftoppm).
 //
 //   zor27-screenshots OUTPUT_FOLDER [DEMO_INSTALLATION]
 #include "app/application.h"
 #include "context/installation.h"
 #include "context/programcontext.h"
 #include "datamodule/tdm_mb.h"
+#include "grid/widgets/tdbgrid.h"
 #include "platform/hostresolver.h"
 #include "schedule/lookupselector.h"
+#include "schedule/report/scheduleprintout.h"
 #include "schedule/scheduleeditor.h"
 #include "schedule/tform1.h"
 #include "signin/signinexchange.h"
@@ -60,7 +63,9 @@ bool SaveMainWindowShot(const QDir& folder, const ProgramContext& context) {
     pick(editor.faculty(), QString::fromUtf8("Факультет информационных технологий"));
     pick(editor.group(), QString::fromUtf8("ИВТ-231"));
     QCoreApplication::processEvents();
-    return window.grab().save(folder.filePath("main-window.png"));
+    const bool printed = SchedulePrintout(context.data, editor, window.DBGrid1->model(), context.shell)
+                             .savePdf(folder.filePath("schedule-print.pdf"), QDate::currentDate());
+    return window.grab().save(folder.filePath("main-window.png")) && printed;
 }
 
 } // namespace
