@@ -33,23 +33,19 @@ FieldKind KindOf(OdbcType type) {
 // The parameter's value with the type it is bound with; a null QVariant keeps its type.
 OdbcCell CellOf(const QVariant& value) {
     const bool null = !value.isValid() || value.isNull();
-    switch (value.metaType().id()) {
-    case QMetaType::Bool:
-        return null ? OdbcCell::Null(OdbcType::Bit) : OdbcCell::Flag(value.toBool());
-    case QMetaType::Int:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
+    const int type = value.metaType().id();
+    switch (IntegerWidthOf(type)) {
+    case IntegerWidth::Narrow:
         return null ? OdbcCell::Null(OdbcType::Integer) : OdbcCell::Whole(value.toLongLong());
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
+    case IntegerWidth::Wide:
         return null ? OdbcCell::Null(OdbcType::BigInt)
                     : OdbcCell::Whole(value.toLongLong(), OdbcType::BigInt);
+    case IntegerWidth::None:
+        break;
+    }
+    switch (type) {
+    case QMetaType::Bool:
+        return null ? OdbcCell::Null(OdbcType::Bit) : OdbcCell::Flag(value.toBool());
     case QMetaType::Double:
     case QMetaType::Float:
         return null ? OdbcCell::Null(OdbcType::Double) : OdbcCell::Real(value.toDouble());
