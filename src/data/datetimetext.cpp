@@ -29,7 +29,16 @@ QDate InWindow(const QDate& date) {
 
 QDate ReadDate(const QString& text, const QLocale& locale, const QString& format) {
     const QDate date = locale.toDate(text, format);
-    return date.isValid() && HasTwoDigitYear(format) ? InWindow(date) : date;
+    if (date.isValid())
+        return HasTwoDigitYear(format) ? InWindow(date) : date;
+    // A four-digit year in the format still takes two typed digits ("15.01.27" for dd.MM.yyyy).
+    if (format.contains(QLatin1String("yyyy"))) {
+        const QString shortYear = QString(format).replace(QLatin1String("yyyy"), QLatin1String("yy"));
+        const QDate typed = locale.toDate(text, shortYear);
+        if (typed.isValid())
+            return InWindow(typed);
+    }
+    return date;
 }
 
 } // namespace

@@ -41,6 +41,9 @@ TEST(DateTimeTextTest, ReadsWhatItShowsAndWhatUsersType) {
          QDateTime(QDate(year - 50, 3, 1), QTime(0, 0))},
         {"de_DE", QStringLiteral("01.03.%1").arg((year - 51) % 100, 2, 10, QChar('0')),
          QDateTime(QDate(year + 49, 3, 1), QTime(0, 0))},
+        // Two typed digits where the format has four take the same window.
+        {"ru_RU", "15.01.27", QDateTime(QDate(2027, 1, 15), QTime(0, 0))},
+        {"ru_RU", "15.01.27 09:00", QDateTime(QDate(2027, 1, 15), QTime(9, 0))},
         // A date format with blanks.
         {"C", "15 Jun 2024 10:30:00", QDateTime(QDate(2024, 6, 15), QTime(10, 30))},
         {"ru_RU", "2024-06-15 10:30", QDateTime(QDate(2024, 6, 15), QTime(10, 30))},
