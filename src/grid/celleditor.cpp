@@ -1,5 +1,7 @@
 #include "celleditor.h"
 
+#include "listmove.h"
+
 #include "data/dataset.h"
 #include "data/datasource.h"
 #include "data/datetimetext.h"
@@ -682,31 +684,30 @@ void CellEditor::moveList(int key) {
     const int count = listCount();
     if (count == 0)
         return;
-    const int page = std::max(listRowsShown() - 1, 1);
-    int row = m_listRow;
+    ListMove move;
     switch (key) {
     case Qt::Key_Up:
-        row = row < 0 ? 0 : row - 1;
+        move = ListMove::Up;
         break;
     case Qt::Key_Down:
-        row = row < 0 ? 0 : row + 1;
+        move = ListMove::Down;
         break;
     case Qt::Key_PageUp:
-        row = row < 0 ? 0 : row - page;
+        move = ListMove::PageUp;
         break;
     case Qt::Key_PageDown:
-        row = row < 0 ? 0 : row + page;
+        move = ListMove::PageDown;
         break;
     case Qt::Key_Home:
-        row = 0;
+        move = ListMove::Home;
         break;
     case Qt::Key_End:
-        row = count - 1;
+        move = ListMove::End;
         break;
     default:
         return;
     }
-    setListRow(std::clamp(row, 0, count - 1));
+    setListRow(MovedListRow(m_listRow, count, std::max(listRowsShown() - 1, 1), move));
 }
 
 int CellEditor::listRowsShown() const {
