@@ -44,7 +44,8 @@ set(CPACK_PACKAGE_CONTACT "ZOR 27 administrators <zor27@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Schedule of examinations and tests (ZOR 27 «График проведения контроля»)")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
-# Libraries found by dpkg-shlibdeps (Qt, SQLite, unixODBC, libcurl), and what is loaded by name.
+# Libraries found by dpkg-shlibdeps (Qt with its print support, SQLite, unixODBC, libcurl,
+# libxlsxwriter), and what is loaded by name.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "tdsodbc, unixodbc, libqt6gui6, libqt6widgets6, qt6-qpa-plugins, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/postinst ${CMAKE_SOURCE_DIR}/packaging/conffiles)

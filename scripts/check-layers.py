@@ -10,6 +10,7 @@ LAYERS = ["app", "schedule", "signin", "update", "context", "datamodule", "grid"
 # Library headers that are not the operating system's, with the folders that may use them.
 LIBRARY_HEADERS = {"sqlite3.h": "data/embedded", "sql.h": "data/odbc", "sqlext.h": "data/odbc",
                    "sqlucode.h": "data/odbc", "curl/curl.h": "platform",
+                   "xlsxwriter.h": "schedule/report",
                    # the ODBC headers need the base types of windows.h on Windows
                    "windows.h": "data/odbc"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')

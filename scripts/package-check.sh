@@ -32,7 +32,7 @@ for path in "./usr/lib/zor27/ZOR 27" ./usr/lib/zor27/zor27-config ./usr/bin/zor2
 done
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "depends: $depends"
-for dependency in libqt6widgets6 libodbc libsqlite3 tdsodbc unixodbc; do
+for dependency in libqt6widgets6 libqt6printsupport6 libxlsxwriter libodbc libsqlite3 tdsodbc unixodbc; do
     grep -q "$dependency" <<<"$depends" || fail "does not depend on $dependency"
 done
 dpkg-deb --info "$deb" conffiles | grep -qx /etc/zor27/ZOR || fail "/etc/zor27/ZOR is not a conffile"

@@ -8,6 +8,7 @@ packages=("$@")
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
     libsqlite3-dev unixodbc-dev tdsodbc freetds-bin libcurl4-openssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libxlsxwriter-dev poppler-utils unzip
     xvfb xauth xdotool python3
     fonts-dejavu-core fonts-liberation
 )

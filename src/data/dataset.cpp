@@ -320,6 +320,10 @@ void DataSet::append() {
 void DataSet::checkBrowseMode() {
     if (m_state != DataSetState::Edit)
         return;
+    // Input still held by a bound control (the grid's open cell) decides whether the record was
+    // modified, so it is handed over first.
+    if (m_updateRecord)
+        m_updateRecord();
     if (m_modified)
         post();
     else

@@ -86,7 +86,8 @@ public:
     // before-insert event runs. Records are never added: without an event that refuses, DataError.
     void append();
     void insert() { append(); }
-    // Posts a modified record in edit, or cancels an unmodified edit.
+    // Posts a modified record in edit, or cancels an unmodified edit; the update-record handler
+    // runs first, so input still held by a control counts.
     void checkBrowseMode();
     bool modified() const { return m_modified; }
     // The fields changed during this edit, in the order of their first change.
@@ -103,8 +104,8 @@ public:
     void setBeforeInsert(Event handler) { m_beforeInsert = std::move(handler); }
     void setAfterEdit(Event handler) { m_afterEdit = std::move(handler); }
     void setAfterPost(Event handler) { m_afterPost = std::move(handler); }
-    // Called first by post(): bound controls hand over the input they still hold (the grid writes
-    // its open cell); an exception from it stops the post.
+    // Called first by post() and checkBrowseMode(): bound controls hand over the input they still hold (the
+    // grid writes its open cell); an exception from it stops the post.
     void setUpdateRecordHandler(std::function<void()> handler) { m_updateRecord = std::move(handler); }
 
     // Freezes the notifications to bound controls; the last enableControls() sends one dataSetChanged().
@@ -114,6 +115,23 @@ public:
 
     // The stored value of a column (result column index) in a record of the current order.
     const QVariant& cellAt(int record, int column) const;
+    // The first record, in the current order, whose stored value in a result column satisfies the
+    // predicate (called with the const QVariant&); -1 when none does. Reads the client copy in place.
+    template <typename Predicate> int findRecord(int column, Predicate&& matches) const {
+        const int count = recordCount();
+        const QVariant* cells = m_result.cells.constData() + column;
+        const qsizetype width = m_columnCount;
+        if (m_order.empty()) {
+            for (int record = 0; record < count; ++record)
+                if (matches(cells[record * width]))
+                    return record;
+            return -1;
+        }
+        for (int record = 0; record < count; ++record)
+            if (matches(cells[m_order[static_cast<size_t>(record)] * width]))
+                return record;
+        return -1;
+    }
     // The result's columns, also those without a field; empty while closed.
     const QList<ColumnInfo>& columns() const { return m_result.columns; }
     int columnIndex(const QString& name) const;

@@ -43,6 +43,30 @@ inline QMetaType MetaTypeOf(FieldKind kind) {
     }
 }
 
+// How wide an integer value of this type is: not an integer, one of 32 bits or fewer, or one of 64
+// bits (unsigned 32-bit values included, which a signed 32-bit column cannot hold). The one list
+// of the integer types for every engine.
+enum class IntegerWidth { None, Narrow, Wide };
+inline IntegerWidth IntegerWidthOf(int metaTypeId) {
+    switch (metaTypeId) {
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return IntegerWidth::Narrow;
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return IntegerWidth::Wide;
+    default:
+        return IntegerWidth::None;
+    }
+}
+
 struct ColumnInfo {
     QString name;
     FieldKind kind = FieldKind::Unknown;

@@ -2,45 +2,10 @@
 
 #include "dataerror.h"
 #include "dataset.h"
+#include "datetimetext.h"
 #include "valuecomparison.h"
 
-#include <QLocale>
 #include <limits>
-
-namespace {
-
-// The user's short date, or short date and long time: the forms in which dates are shown and typed.
-QString DateTimeText(const QDateTime& value) {
-    const QLocale locale;
-    QString text = locale.toString(value.date(), QLocale::ShortFormat);
-    if (value.time() != QTime(0, 0))
-        text += ' ' + locale.toString(value.time(), QLocale::LongFormat);
-    return text;
-}
-
-QDateTime ParseDateTime(const QString& text) {
-    const QLocale locale;
-    const QString trimmed = text.trimmed();
-    const QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
-    for (const QString& timeFormat :
-         {locale.timeFormat(QLocale::LongFormat), locale.timeFormat(QLocale::ShortFormat)}) {
-        QDateTime value = locale.toDateTime(trimmed, dateFormat + ' ' + timeFormat);
-        if (value.isValid())
-            return value;
-    }
-    const QDate date = locale.toDate(trimmed, dateFormat);
-    if (date.isValid())
-        return date.startOfDay();
-    for (const QString& format : {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm"),
-                                  QStringLiteral("yyyy-MM-dd")}) {
-        QDateTime value = QDateTime::fromString(trimmed, format);
-        if (value.isValid())
-            return value;
-    }
-    throw DataError(QStringLiteral("'%1' is not a valid date and time").arg(text));
-}
-
-} // namespace
 
 QString FieldKindName(FieldKind kind) {
     switch (kind) {
@@ -141,7 +106,7 @@ QDateTime Field::asDateTime() const {
     if (IsNullValue(current))
         return QDateTime();
     if (current.metaType().id() == QMetaType::QString)
-        return ParseDateTime(current.toString());
+        return ParseDateTimeText(current.toString());
     return current.toDateTime();
 }
 
@@ -177,7 +142,7 @@ QVariant Field::converted(const QVariant& value) const {
             return value;
         if (value.metaType().id() == QMetaType::QDate)
             return value.toDate().startOfDay();
-        return ParseDateTime(value.toString());
+        return ParseDateTimeText(value.toString());
     case FieldKind::Boolean:
         return value.toBool();
     case FieldKind::Bytes:

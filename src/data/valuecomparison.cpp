@@ -1,28 +1,15 @@
 #include "valuecomparison.h"
 
+#include "driver.h"
+
 #include <QDateTime>
 #include <QString>
 
 namespace {
 
 bool IsIntegral(const QVariant& value) {
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
-    }
+    const int id = value.metaType().id();
+    return id == QMetaType::Bool || IntegerWidthOf(id) != IntegerWidth::None;
 }
 
 bool IsFloating(const QVariant& value) {

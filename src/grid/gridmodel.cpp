@@ -213,6 +213,8 @@ void GridModel::setCurrentColumn(int column) {
     column = std::clamp(column, 0, std::max(columnCount() - 1, 0));
     if (column == m_currentColumn)
         return;
+    if (m_beforeColumnChange)
+        m_beforeColumnChange();
     m_currentColumn = column;
     emit changed();
 }
@@ -220,6 +222,9 @@ void GridModel::setCurrentColumn(int column) {
 void GridModel::moveBy(int distance) {
     if (!dataActive())
         return;
+    // The steps below stop at a mark already set, so the post must not depend on them.
+    if (distance != 0)
+        m_dataSet->checkBrowseMode();
     for (int step = 0; step < distance && !m_dataSet->eof(); ++step)
         m_dataSet->next();
     for (int step = 0; step > distance && !m_dataSet->bof(); --step)

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -75,11 +76,15 @@ public:
     // The row of a record; -1 when it is not shown.
     int rowOfRecord(int record) const;
     int currentColumn() const { return m_currentColumn; }
+    // Makes a column current; the handler set below runs first, and an exception from it keeps the
+    // column.
     void setCurrentColumn(int column);
+    // Runs before the current column changes: the cell editor writes its cell there.
+    void setBeforeColumnChange(std::function<void()> handler) { m_beforeColumnChange = std::move(handler); }
 
     // Moves the current record by `distance` records, stopping at either end (which sets the
-    // dataset's begin or end mark). A modified record is posted first; an error from the post
-    // propagates and nothing moves.
+    // dataset's begin or end mark). A modified record is posted first, also when it is already at
+    // that end; an error from the post propagates and nothing moves.
     void moveBy(int distance);
     // Makes a record current; one that was not shown is shown in the middle row. Posts as moveBy.
     void moveToRecord(int record);
@@ -133,4 +138,5 @@ private:
     int m_currentColumn = 0;
     // How the next move of the dataset's current record is shown, when the grid itself moves it.
     const Centre* m_nextMoveCentre = nullptr;
+    std::function<void()> m_beforeColumnChange;
 };

@@ -38,6 +38,12 @@ public:
     // Whether Tab stops on the column; set by every layout pass.
     bool tabStop() const { return m_tabStop; }
     void setTabStop(bool tabStop) { m_tabStop = tabStop; }
+    // The drop-down list of a lookup column: its height in rows, and its width (0: as wide as the
+    // cell editor). Resizing the open list sets both.
+    int dropDownRows() const { return m_dropDownRows; }
+    void setDropDownRows(int rows) { m_dropDownRows = rows; }
+    int dropDownWidth() const { return m_dropDownWidth; }
+    void setDropDownWidth(int width) { m_dropDownWidth = width; }
 
 private:
     QString m_fieldName;
@@ -51,4 +57,6 @@ private:
     bool m_fitColWidth = true;
     bool m_widthPinned = false;
     bool m_tabStop = false;
+    int m_dropDownRows = 7;
+    int m_dropDownWidth = 0;
 };

@@ -21,29 +21,7 @@ int DropDownList::maxTopRow() const {
 void DropDownList::move(Move move) {
     if (m_rowCount == 0)
         return;
-    const int page = std::max(1, lineCount() - 1);
-    int row = m_highlighted;
-    switch (move) {
-    case Move::Home:
-        row = 0;
-        break;
-    case Move::End:
-        row = m_rowCount - 1;
-        break;
-    case Move::Up:
-        row = m_highlighted < 0 ? 0 : m_highlighted - 1;
-        break;
-    case Move::Down:
-        row = m_highlighted < 0 ? 0 : m_highlighted + 1;
-        break;
-    case Move::PageUp:
-        row = m_highlighted < 0 ? 0 : m_highlighted - page;
-        break;
-    case Move::PageDown:
-        row = m_highlighted < 0 ? 0 : m_highlighted + page;
-        break;
-    }
-    highlight(std::clamp(row, 0, m_rowCount - 1));
+    highlight(MovedListRow(m_highlighted, m_rowCount, std::max(1, lineCount() - 1), move));
 }
 
 void DropDownList::highlight(int row) {

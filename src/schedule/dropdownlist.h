@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/listmove.h"
+
 #include <QPoint>
 #include <QRect>
 
@@ -10,7 +12,7 @@ class DropDownList {
 public:
     static constexpr int MaxVisibleRows = 7;
 
-    enum class Move { Up, Down, PageUp, PageDown, Home, End };
+    using Move = ListMove;
 
     // Opens on rowCount rows with the given row highlighted (-1: none), scrolled to show it.
     void open(int rowCount, int highlighted);

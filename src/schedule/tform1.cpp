@@ -9,10 +9,12 @@
 #include "datamodule/tdm_mb.h"
 #include "grid/schedulecolumns.h"
 #include "grid/widgets/tdbgrid.h"
+#include "grid/widgets/tgridfinddlg.h"
 #include "scheduleeditor.h"
 #include "signin/widgets/tform8.h"
 #include "widgets/bevel.h"
 #include "widgets/lookupcombobox.h"
+#include "widgets/schedulereportmenu.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -87,10 +89,17 @@ TForm1::TForm1(const ProgramContext& context, QWidget* parent)
     editor.faculty().setClickHandler([this] { FacultyDBLookupComboBoxClick(FacultyDBLookupComboBox); });
     editor.group().setClickHandler([this] { GroupDBLookupComboBoxClick(GroupDBLookupComboBox); });
     editor.setSaveButton([this](bool enabled) { BitBtn1->setEnabled(enabled); });
+    // A cell typed into and not yet written is an unsaved change too.
+    editor.setPendingInputCheck([this] { return DBGrid1->cellModified(); });
+    connect(DBGrid1, &TDBGrid::findRequested, this, [this](const QString& selected) {
+        runHandler([&] { TGridFindDlg::Execute(*DBGrid1, selected); });
+    });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
     m_clashes = std::make_unique<ClashWatch>(m_context.data, editor, m_context.installation.dataFolder());
     DBGrid1->setCellDecoration(m_clashes.get());
     connect(m_clashes.get(), &ClashWatch::marksChanged, DBGrid1->viewport(), qOverload<>(&QWidget::update));
+    // Printing and exporting the schedule from the grid's context menu.
+    new ScheduleReportMenu(*DBGrid1, m_context, editor, this);
 
     centreOnDesktop();
     FormCreate();

@@ -11,6 +11,7 @@
 #include "support/errortext.h"
 #include <QDateTime>
 #include <QTemporaryDir>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -460,6 +461,31 @@ TEST_P(DataModuleTest, AddingRowsIsRefusedSilentlyAfterPostingTheEditedRow) {
     EXPECT_EQ(m_saveSwitches, QList<bool>({true, false}));
     EXPECT_EQ(ErrorText([&] { m.ADOQ_RatingTable->post(); }),
               "ADOQ_RatingTable: Dataset not in edit or insert mode");
+}
+
+TEST_P(DataModuleTest, AMoveTakesInputAControlStillHoldsAndPostsIt) {
+    openSchedule();
+    Query& q = *m.ADOQ_RatingTable;
+    const QVariant key = currentKey();
+    // A control that holds typed text hands it over when asked; the row is in edit, unmodified.
+    QString held = "Д-12";
+    q.setUpdateRecordHandler([&] {
+        if (!held.isEmpty())
+            m.ADOQ_RatingTableAudience_1->setAsString(std::exchange(held, QString()));
+    });
+    q.edit();
+    ASSERT_FALSE(q.modified());
+    q.next();
+    EXPECT_EQ(stored("Audience_1", key).toString(), "Д-12");
+    EXPECT_EQ(q.state(), DataSetState::Browse);
+    EXPECT_EQ(m_saveSwitches, QList<bool>({true, false}));
+    // Input that does not convert stops the move, and the row stays in edit.
+    q.setUpdateRecordHandler([&] { m.ADOQ_RatingTableDate_1->setAsString("32.13.2024"); });
+    q.edit();
+    EXPECT_EQ(ErrorText([&] { q.prior(); }), "'32.13.2024' is not a valid date and time");
+    EXPECT_EQ(q.recNo(), 2);
+    EXPECT_EQ(q.state(), DataSetState::Edit);
+    q.setUpdateRecordHandler({});
 }
 
 TEST_P(DataModuleTest, BeginAndEndMarks) {

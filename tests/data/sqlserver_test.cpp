@@ -5,6 +5,7 @@
 #include "data/odbc/odbcdriver.h"
 #include "datamodule/tdm_mb.h"
 #include "support/contractdb.h"
+#include "support/storedvalue.h"
 #include "support/tdsstandin.h"
 
 #include "support/errortext.h"
@@ -53,17 +54,9 @@ protected:
         m.ADOQ_RatingTable->open();
     }
 
-    // The file as the embedded engine reads it, past the server.
+    // A column of a schedule row as the file holds it now.
     QVariant stored(const QString& column, const QVariant& key) {
-        Connection direct;
-        direct.setConnectionString(
-            "User ID=zor_demo;Password=Zor27demo;Data Source=embedded;Initial Catalog=\"" + m_file + "\"");
-        direct.open();
-        Query read("", &direct);
-        read.setSql({"SELECT " + column + " FROM ControlSchedule WHERE id_schedule = :k"});
-        read.findParam("k")->setValue(key);
-        read.open();
-        return read.field(0)->value();
+        return testsupport::StoredScheduleValue(m_file, column, key);
     }
 
     QTemporaryDir m_dir;

@@ -6,6 +6,7 @@
 #include "datamodule/tdm_mb.h"
 #include "support/contractdb.h"
 #include "support/errortext.h"
+#include "support/storedvalue.h"
 #include "support/tdsstandin.h"
 
 #include <QDateTime>
@@ -69,17 +70,9 @@ protected:
                                                module.ADOQ_RatingTable->columnIndex("id_schedule"));
     }
 
-    // The file as the embedded engine reads it, past any server.
+    // A column of a schedule row as the file holds it now.
     QVariant stored(const QString& column, const QVariant& row) {
-        Connection direct;
-        direct.setConnectionString(
-            "User ID=zor_demo;Password=Zor27demo;Data Source=embedded;Initial Catalog=\"" + m_file + "\"");
-        direct.open();
-        Query read("", &direct);
-        read.setSql({"SELECT " + column + " FROM ControlSchedule WHERE id_schedule = :k"});
-        read.findParam("k")->setValue(row);
-        read.open();
-        return read.field(0)->value();
+        return testsupport::StoredScheduleValue(m_file, column, row);
     }
 
     // A value for the column that differs from what the current row holds, different per n.

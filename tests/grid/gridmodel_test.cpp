@@ -1,5 +1,6 @@
 // The grid's model on the schedule of the demo database: what the cells show, the indicator and
 // the highlighting, moving the current record (with posting) and the window of rows shown.
+#include "data/datetimetext.h"
 #include "fixedmeasure.h"
 #include "grid/gridmodel.h"
 #include "grid/schedulecolumns.h"
@@ -73,8 +74,7 @@ TEST_F(GridModelTest, CellsShowTheFieldsDisplayTexts) {
     db.openSchedule();
     ASSERT_EQ(grid.recordCount(), 12);
     const QLocale locale;
-    const QString withTime = locale.toString(QDate(2023, 12, 27), QLocale::ShortFormat) + ' ' +
-                             locale.toString(QTime(10, 40), QLocale::LongFormat);
+    const QString withTime = DateTimeText(QDateTime(QDate(2023, 12, 27), QTime(10, 40)));
     const struct {
         int record;
         int column;

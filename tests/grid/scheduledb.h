@@ -39,6 +39,15 @@ public:
     // A statement run by another session on the same file.
     void runElsewhere(const QString& statement) { testsupport::ExecuteSql(m_file, statement); }
 
+    // A column of a schedule row as the database holds it now, by the row's key.
+    QVariant stored(const QString& column, const QVariant& key) {
+        Query read(QString(), module.ADOCon);
+        read.setSql({"SELECT " + column + " FROM ControlSchedule WHERE id_schedule = :k"});
+        read.findParam("k")->setValue(key);
+        read.open();
+        return read.field(0)->value();
+    }
+
     // The key of a record of the open schedule.
     QVariant key(int record) const {
         return module.ADOQ_RatingTable->cellAt(record, module.ADOQ_RatingTable->columnIndex("id_schedule"));

@@ -49,7 +49,7 @@ protected:
 TEST_F(LookupComboBoxTest, AMousePressOpensTheListBelowAndAReleaseOverARowPicksIt) {
     QTest::mousePress(m_year, Qt::LeftButton);
     ASSERT_TRUE(m_year->isDroppedDown());
-    LookupListPopup* list = m_year->popup();
+    SelectorListPopup* list = m_year->popup();
     EXPECT_EQ(list->list().highlighted(), -1) << "nothing chosen yet";
     EXPECT_EQ(list->width(), 225);
     EXPECT_EQ(list->height(), 4 * list->lineHeight() + 2);
@@ -94,7 +94,7 @@ TEST_F(LookupComboBoxTest, ClosingWithoutAPick) {
 TEST_F(LookupComboBoxTest, KeysMoveTheHighlightAndEnterOrAltArrowPicks) {
     key(m_year, Qt::Key_Down, Qt::AltModifier);
     ASSERT_TRUE(m_year->isDroppedDown());
-    LookupListPopup* list = m_year->popup();
+    SelectorListPopup* list = m_year->popup();
     const struct {
         Qt::Key key;
         int highlighted;
@@ -178,7 +178,7 @@ TEST_F(LookupComboBoxTest, TheListOpensAboveWhenBelowWouldLeaveTheScreen) {
     pickDemoGroup();
     LookupComboBox* group = m_window->GroupDBLookupComboBox;
     group->dropDown();
-    LookupListPopup* list = group->popup();
+    SelectorListPopup* list = group->popup();
     EXPECT_EQ(list->list().lineCount(), 7);
     EXPECT_TRUE(list->scrollBar()->isVisible()) << "eight groups, seven lines";
     EXPECT_EQ(list->geometry().bottom() + 1, group->mapToGlobal(QPoint(0, 0)).y());

@@ -14,6 +14,7 @@
 #include "support/contractdb.h"
 #include "support/fakeshell.h"
 #include "support/fakesigninview.h"
+#include "support/storedvalue.h"
 #include "support/tdsstandin.h"
 #include "support/tempinstallation.h"
 
@@ -77,18 +78,9 @@ protected:
         return schedule().cellAt(schedule().recNo() - 1, schedule().columnIndex("id_schedule"));
     }
 
-    // A column of a base table row, read from the file past the client.
+    // A column of a schedule row as the file holds it now.
     QVariant stored(const QString& column, const QVariant& key) {
-        Connection direct;
-        direct.setConnectionString(
-            "User ID=zor_demo;Password=Zor27demo;Data Source=embedded;Initial Catalog=\"" + m_database +
-            "\"");
-        direct.open();
-        Query read(QString(), &direct);
-        read.setSql({"SELECT " + column + " FROM ControlSchedule WHERE id_schedule = :k"});
-        read.findParam("k")->setValue(key);
-        read.open();
-        return read.field(0)->value();
+        return testsupport::StoredScheduleValue(m_database, column, key);
     }
 
     testsupport::TempInstallation m_install;

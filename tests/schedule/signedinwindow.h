@@ -10,7 +10,7 @@
 #include "schedule/scheduleeditor.h"
 #include "schedule/tform1.h"
 #include "schedule/widgets/lookupcombobox.h"
-#include "schedule/widgets/lookuplistpopup.h"
+#include "schedule/widgets/selectorlistpopup.h"
 #include "signin/widgets/signinedit.h"
 #include "signin/widgets/tform8.h"
 #include "support/contractdb.h"
@@ -66,7 +66,7 @@ protected:
     void clickRow(LookupComboBox* box, const QString& text) {
         QTest::mouseClick(box, Qt::LeftButton);
         ASSERT_TRUE(box->isDroppedDown()) << box->objectName().toStdString();
-        LookupListPopup* list = box->popup();
+        SelectorListPopup* list = box->popup();
         for (int line = 0; line < list->list().lineCount(); ++line) {
             const int row = list->list().rowAtLine(line);
             if (row >= 0 && box->selector().rowText(row) == text) {

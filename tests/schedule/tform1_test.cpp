@@ -7,10 +7,14 @@
 #include "schedule/widgets/bevel.h"
 #include "support/errortext.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -132,13 +136,15 @@ TEST_F(TForm1Test, TabOrderSkipsDisabledControls) {
     pickDemoGroup();
     QList<QWidget*> visited;
     m_window->GroupDBLookupComboBox->setFocus();
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 4; ++i) {
         visited << m_window->focusWidget();
         QTest::keyClick(m_window->focusWidget(), Qt::Key_Tab);
     }
     EXPECT_EQ(visited, QList<QWidget*>({m_window->GroupDBLookupComboBox, m_window->SemesterDBLookupComboBox,
-                                        m_window->YearDBLookupComboBox, m_window->FacultyDBLookupComboBox,
-                                        m_window->DBGrid1, m_window->GroupDBLookupComboBox}));
+                                        m_window->YearDBLookupComboBox, m_window->FacultyDBLookupComboBox}));
+    // Then the grid, whose cell editor takes the focus; inside the grid Tab walks the cells.
+    QWidget* inGrid = m_window->focusWidget();
+    EXPECT_TRUE(inGrid == m_window->DBGrid1 || m_window->DBGrid1->isAncestorOf(inGrid));
 }
 
 TEST_F(TForm1Test, SaveButtonFollowsTheScheduleAndSaves) {
@@ -197,6 +203,50 @@ TEST_F(TForm1Test, ClosingWithAnUnsavedChangeAsks) {
     EXPECT_EQ(m_shell.boxes.size(), 2);
     EXPECT_EQ(m_shell.boxes[1].text, QString::fromUtf8("Сохранить изменения?"));
     EXPECT_EQ(m_data.ADOQ_RatingTable->state(), DataSetState::Browse);
+}
+
+// A room typed into the grid's cell and not yet written counts as an unsaved change: Yes writes and
+// saves it. Ctrl+F in the grid opens the find dialog with the editor's selected text.
+TEST_F(TForm1Test, TheGridsTypedCellIsSavedOnCloseAndCtrlFFinds) {
+    showWindow();
+    pickDemoGroup();
+    TDBGrid* grid = m_window->DBGrid1;
+    grid->model().moveToRecord(2);
+    grid->model().setCurrentColumn(6); // the room
+    m_window->activateWindow();
+    grid->setFocus();
+    QWindow* window = m_window->windowHandle();
+    // Entering the cell selects its whole text: typing replaces it.
+    QTest::sendKeyEvent(QTest::Click, window, Qt::Key_7, QStringLiteral("7"), Qt::NoModifier);
+    ASSERT_TRUE(grid->cellModified());
+    const QString typed = grid->cellEditor().cellText();
+
+    m_shell.answers = {UserShell::AnswerCancel};
+    EXPECT_FALSE(m_window->close());
+    ASSERT_EQ(m_shell.boxes.size(), 1);
+    EXPECT_EQ(m_shell.boxes[0].text, QString::fromUtf8("Сохранить изменения?"));
+
+    bool findOpened = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "GridFindDlg" && top->isVisible()) {
+                findOpened = true;
+                static_cast<QDialog*>(top)->reject();
+            }
+    });
+    closer.start(10);
+    QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(window, Qt::Key_F, Qt::ControlModifier);
+    closer.stop();
+    EXPECT_TRUE(findOpened);
+
+    m_shell.answers = {UserShell::AnswerYes};
+    EXPECT_TRUE(m_window->close());
+    EXPECT_TRUE(m_shell.errors.isEmpty()) << m_shell.errors.join('|').toStdString();
+    EXPECT_EQ(m_data.ADOQ_RatingTable->state(), DataSetState::Browse);
+    m_data.ADOQ_RatingTable->setRecNo(3);
+    EXPECT_EQ(m_data.ADOQ_RatingTableAudience_1->asString(), typed);
 }
 
 // After the sign-in, a statement that finds the connection closed reopens it as the user.

@@ -1,5 +1,6 @@
 // zor27-screenshots: renders the sign-in dialog (panel closed and open) from the real widget, and,
-// given an installation with the demo database, the main window with a group's schedule.
+// given an installation with the demo database, the main window with a group's schedule and that
+// schedule printed to PDF (schedule-print.pdf; render its first page with pdftoppm).
 //
 //   zor27-screenshots OUTPUT_FOLDER [DEMO_INSTALLATION]
 #include "app/application.h"
@@ -11,6 +12,7 @@
 #include "platform/hostresolver.h"
 #include "schedule/clashwatch.h"
 #include "schedule/lookupselector.h"
+#include "schedule/report/scheduleprintout.h"
 #include "schedule/scheduleeditor.h"
 #include "schedule/tform1.h"
 #include "signin/signinexchange.h"
@@ -116,8 +118,10 @@ bool SaveMainWindowShot(const QDir& folder, const ProgramContext& context) {
     pick(editor.faculty(), QString::fromUtf8("Факультет информационных технологий"));
     pick(editor.group(), QString::fromUtf8("ИВТ-231"));
     QCoreApplication::processEvents();
+    const bool printed = SchedulePrintout(context.data, editor, window.DBGrid1->model(), context.shell)
+                             .savePdf(folder.filePath("schedule-print.pdf"), QDate::currentDate());
     const bool saved = window.grab().save(folder.filePath("main-window.png"));
-    return SaveClashShot(folder, window) && saved;
+    return SaveClashShot(folder, window) && saved && printed;
 }
 
 } // namespace

@@ -116,21 +116,12 @@ void SqliteDatabase::bind(sqlite3_stmt* statement, int index, const QVariant& va
         sqlite3_bind_null(statement, index);
         return;
     }
-    switch (value.metaType().id()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Long:
-    case QMetaType::ULong:
+    const int type = value.metaType().id();
+    if (type == QMetaType::Bool || IntegerWidthOf(type) != IntegerWidth::None) {
         sqlite3_bind_int64(statement, index, value.toLongLong());
         return;
+    }
+    switch (type) {
     case QMetaType::Double:
     case QMetaType::Float:
         sqlite3_bind_double(statement, index, value.toDouble());

@@ -16,7 +16,5 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include <QChar>
-
-// Statement texts and wide columns pass as QString's own UTF-16 code units, without conversion.
-static_assert(sizeof(SQLWCHAR) == sizeof(QChar), "ODBC wide characters must be UTF-16 code units");
+// Statement texts and wide columns pass as the program's own UTF-16 code units, without conversion.
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16 code units");

@@ -1,523 +1,146 @@
 #include "odbcdriver.h"
 
 #include "data/dataerror.h"
-#include "diagnostictext.h"
-#include "odbcapi.h"
 #include "odbcconnectionstring.h"
+#include "odbcerror.h"
 
 #include <QDateTime>
-#include <QStringList>
-#include <algorithm>
-#include <climits>
-#include <vector>
 
 namespace {
 
-SQLWCHAR* WideText(const QString& text) {
-    return reinterpret_cast<SQLWCHAR*>(
-        const_cast<char16_t*>(reinterpret_cast<const char16_t*>(text.utf16())));
-}
-
-QString FromWide(const SQLWCHAR* text, qsizetype length) {
-    return QString(reinterpret_cast<const QChar*>(text), length);
-}
-
-FieldKind KindOfSqlType(SQLSMALLINT type) {
+FieldKind KindOf(OdbcType type) {
     switch (type) {
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_LONGVARCHAR:
+    case OdbcType::AnsiText:
         return FieldKind::AnsiString;
-    case SQL_INTEGER:
-    case SQL_SMALLINT:
-    case SQL_TINYINT:
-        return FieldKind::Integer;
-    case SQL_BIGINT:
-        return FieldKind::LargeInt;
-    case SQL_BIT:
-        return FieldKind::Boolean;
-    case SQL_NUMERIC:
-    case SQL_DECIMAL:
-    case SQL_FLOAT:
-    case SQL_REAL:
-    case SQL_DOUBLE:
-        return FieldKind::Float;
-    case SQL_DATETIME:
-    case SQL_TIMESTAMP:
-    case SQL_TYPE_DATE:
-    case SQL_TYPE_TIMESTAMP:
-        return FieldKind::DateTime;
-    case SQL_BINARY:
-    case SQL_VARBINARY:
-    case SQL_LONGVARBINARY:
-        return FieldKind::Bytes;
-    default:
-        // Unicode text, and whatever else the server has (times, GUIDs, ...) read as its text.
+    case OdbcType::WideText:
         return FieldKind::WideString;
+    case OdbcType::Integer:
+        return FieldKind::Integer;
+    case OdbcType::BigInt:
+        return FieldKind::LargeInt;
+    case OdbcType::Double:
+        return FieldKind::Float;
+    case OdbcType::Bit:
+        return FieldKind::Boolean;
+    case OdbcType::Timestamp:
+        return FieldKind::DateTime;
+    case OdbcType::Binary:
+        return FieldKind::Bytes;
     }
+    return FieldKind::WideString;
 }
 
-struct Diagnostics {
-    QStringList messages;
-    bool linkLost = false; // an SQLSTATE of class 08: the connection to the server is gone
-};
-
-Diagnostics ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
-    Diagnostics diagnostics;
-    std::vector<SQLWCHAR> message(1024);
-    for (SQLSMALLINT record = 1; record < SHRT_MAX; ++record) {
-        SQLWCHAR state[6] = {};
-        SQLINTEGER native = 0;
-        SQLSMALLINT length = 0;
-        const auto read = [&] {
-            return SQLGetDiagRecW(handleType, handle, record, state, &native, message.data(),
-                                  static_cast<SQLSMALLINT>(message.size()), &length);
-        };
-        SQLRETURN rc = read();
-        if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size()) &&
-            length < SHRT_MAX) {
-            message.resize(static_cast<size_t>(length) + 1);
-            rc = read();
-        }
-        if (!SQL_SUCCEEDED(rc))
-            break;
-        const qsizetype size = std::clamp<qsizetype>(length, 0, static_cast<qsizetype>(message.size()) - 1);
-        diagnostics.messages.append(FromWide(message.data(), size));
-        if (state[0] == '0' && state[1] == '8')
-            diagnostics.linkLost = true;
+// The parameter's value with the type it is bound with; a null QVariant keeps its type.
+OdbcCell CellOf(const QVariant& value) {
+    const bool null = !value.isValid() || value.isNull();
+    const int type = value.metaType().id();
+    switch (IntegerWidthOf(type)) {
+    case IntegerWidth::Narrow:
+        return null ? OdbcCell::Null(OdbcType::Integer) : OdbcCell::Whole(value.toLongLong());
+    case IntegerWidth::Wide:
+        return null ? OdbcCell::Null(OdbcType::BigInt)
+                    : OdbcCell::Whole(value.toLongLong(), OdbcType::BigInt);
+    case IntegerWidth::None:
+        break;
     }
-    return diagnostics;
-}
-
-// A parameter's value in the form bound to the statement; lives until the statement has run.
-struct BoundValue {
-    qint64 integer = 0;
-    double number = 0;
-    unsigned char bit = 0;
-    SQL_TIMESTAMP_STRUCT stamp = {};
-    QString text;
-    QByteArray bytes;
-    SQLLEN indicator = 0;
-};
-
-// Binds the value with its own type; a null binds SQL NULL of that type, so the server never
-// sees an untyped (binary) NULL it would refuse to assign to a date or text column.
-SQLRETURN BindValue(SQLHSTMT statement, SQLUSMALLINT number, const QVariant& value, BoundValue& slot) {
-    bool null = !value.isValid() || value.isNull();
-    SQLSMALLINT cType = SQL_C_WCHAR;
-    SQLSMALLINT sqlType = SQL_WVARCHAR;
-    SQLULEN columnSize = 1;
-    SQLSMALLINT digits = 0;
-    SQLPOINTER data = nullptr;
-    SQLLEN capacity = 0;
-    switch (value.metaType().id()) {
+    switch (type) {
     case QMetaType::Bool:
-        slot.bit = !null && value.toBool() ? 1 : 0;
-        cType = SQL_C_BIT;
-        sqlType = SQL_BIT;
-        data = &slot.bit;
-        capacity = sizeof slot.bit;
-        break;
-    case QMetaType::Int:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        slot.integer = null ? 0 : value.toLongLong();
-        cType = SQL_C_SBIGINT;
-        sqlType = SQL_INTEGER;
-        columnSize = 10;
-        data = &slot.integer;
-        capacity = sizeof slot.integer;
-        break;
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        slot.integer = null ? 0 : value.toLongLong();
-        cType = SQL_C_SBIGINT;
-        sqlType = SQL_BIGINT;
-        columnSize = 19;
-        data = &slot.integer;
-        capacity = sizeof slot.integer;
-        break;
+        return null ? OdbcCell::Null(OdbcType::Bit) : OdbcCell::Flag(value.toBool());
     case QMetaType::Double:
     case QMetaType::Float:
-        slot.number = null ? 0 : value.toDouble();
-        cType = SQL_C_DOUBLE;
-        sqlType = SQL_DOUBLE;
-        columnSize = 15;
-        data = &slot.number;
-        capacity = sizeof slot.number;
-        break;
+        return null ? OdbcCell::Null(OdbcType::Double) : OdbcCell::Real(value.toDouble());
     case QMetaType::QDateTime:
     case QMetaType::QDate: {
         const QDateTime moment = null ? QDateTime() : value.toDateTime();
-        null = null || !moment.isValid();
-        if (!null) {
-            const QDate date = moment.date();
-            const QTime time = moment.time();
-            slot.stamp.year = static_cast<SQLSMALLINT>(date.year());
-            slot.stamp.month = static_cast<SQLUSMALLINT>(date.month());
-            slot.stamp.day = static_cast<SQLUSMALLINT>(date.day());
-            slot.stamp.hour = static_cast<SQLUSMALLINT>(time.hour());
-            slot.stamp.minute = static_cast<SQLUSMALLINT>(time.minute());
-            slot.stamp.second = static_cast<SQLUSMALLINT>(time.second());
-            slot.stamp.fraction = static_cast<SQLUINTEGER>(time.msec()) * 1000000u;
-        }
-        // The server's datetime: yyyy-mm-dd hh:mm:ss.fff
-        cType = SQL_C_TYPE_TIMESTAMP;
-        sqlType = SQL_TYPE_TIMESTAMP;
-        columnSize = 23;
-        digits = 3;
-        data = &slot.stamp;
-        capacity = sizeof slot.stamp;
-        break;
+        if (!moment.isValid())
+            return OdbcCell::Null(OdbcType::Timestamp);
+        const QDate date = moment.date();
+        const QTime time = moment.time();
+        return OdbcCell::Moment(
+            {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second(), time.msec()});
     }
     case QMetaType::QByteArray:
-        if (!null)
-            slot.bytes = value.toByteArray();
-        cType = SQL_C_BINARY;
-        sqlType = slot.bytes.size() > 8000 ? SQL_LONGVARBINARY : SQL_VARBINARY;
-        columnSize = static_cast<SQLULEN>(std::max<qsizetype>(1, slot.bytes.size()));
-        data = slot.bytes.data();
-        capacity = static_cast<SQLLEN>(slot.bytes.size());
-        break;
+        return null ? OdbcCell::Null(OdbcType::Binary) : OdbcCell::Bytes(value.toByteArray().toStdString());
     default:
-        if (!null)
-            slot.text = value.toString();
-        cType = SQL_C_WCHAR;
-        sqlType = slot.text.size() > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
-        columnSize = static_cast<SQLULEN>(std::max<qsizetype>(1, slot.text.size()));
-        data = WideText(slot.text);
-        capacity = static_cast<SQLLEN>(slot.text.size() * sizeof(SQLWCHAR));
-        break;
+        return null ? OdbcCell::Null(OdbcType::WideText) : OdbcCell::Text(value.toString().toStdU16String());
     }
-    slot.indicator = null ? SQL_NULL_DATA : capacity;
-    return SQLBindParameter(statement, number, SQL_PARAM_INPUT, cType, sqlType, columnSize, digits, data,
-                            capacity, &slot.indicator);
 }
 
-// Whether SQLGetData left part of the value for the next call: the indicator holds what was
-// available before this call, which did not fit with room for the terminator (reserve bytes).
-bool Truncated(SQLRETURN rc, SQLLEN indicator, SQLLEN capacity, SQLLEN reserve) {
-    return rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > capacity - reserve);
-}
-
-// A text cell as UTF-16, in as many pieces as the buffer needs; the ODBC driver converts 8-bit
-// columns from the server's code page, whole characters in every piece.
-SQLRETURN ReadText(SQLHSTMT statement, SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer, QVariant& cell) {
-    const SQLLEN capacity = static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR));
-    const auto piece = [&](SQLRETURN rc, SQLLEN indicator) -> qsizetype {
-        if (Truncated(rc, indicator, capacity, sizeof(SQLWCHAR)))
-            return static_cast<qsizetype>(buffer.size()) - 1;
-        if (indicator == SQL_NO_TOTAL)
-            return std::find(buffer.begin(), buffer.end() - 1, SQLWCHAR(0)) - buffer.begin();
-        return static_cast<qsizetype>(indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR)));
-    };
-    SQLLEN indicator = 0;
-    SQLRETURN rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer.data(), capacity, &indicator);
-    if (rc == SQL_NO_DATA) {
-        cell = QStringLiteral("");
-        return SQL_SUCCESS;
+// The cell as a QVariant of its column's kind, a typed null for NULL.
+QVariant ValueOf(const OdbcCell& cell) {
+    const FieldKind kind = KindOf(cell.type);
+    if (cell.null)
+        return QVariant(MetaTypeOf(kind));
+    switch (cell.type) {
+    case OdbcType::Integer:
+        return QVariant(static_cast<int>(cell.integer));
+    case OdbcType::BigInt:
+        return QVariant(static_cast<qlonglong>(cell.integer));
+    case OdbcType::Double:
+        return QVariant(cell.number);
+    case OdbcType::Bit:
+        return QVariant(cell.bit);
+    case OdbcType::Timestamp: {
+        const OdbcTimestamp& stamp = cell.stamp;
+        return QVariant(QDateTime(QDate(stamp.year, stamp.month, stamp.day),
+                                  QTime(stamp.hour, stamp.minute, stamp.second, stamp.millisecond)));
     }
-    if (!SQL_SUCCEEDED(rc))
-        return rc;
-    if (indicator == SQL_NULL_DATA) {
-        cell = QVariant(QMetaType::fromType<QString>());
-        return rc;
-    }
-    if (!Truncated(rc, indicator, capacity, sizeof(SQLWCHAR))) {
-        cell = QString(FromWide(buffer.data(), piece(rc, indicator)));
-        return rc;
-    }
-    QString text;
-    if (indicator != SQL_NO_TOTAL)
-        text.reserve(static_cast<qsizetype>(indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR))));
-    for (;;) {
-        text.append(reinterpret_cast<const QChar*>(buffer.data()), piece(rc, indicator));
-        if (!Truncated(rc, indicator, capacity, sizeof(SQLWCHAR)))
-            break;
-        rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer.data(), capacity, &indicator);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (!SQL_SUCCEEDED(rc))
-            return rc;
-    }
-    cell = text;
-    return SQL_SUCCESS;
-}
-
-SQLRETURN ReadBytes(SQLHSTMT statement, SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer, QVariant& cell) {
-    const SQLLEN capacity = static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR));
-    const char* data = reinterpret_cast<const char*>(buffer.data());
-    QByteArray bytes;
-    for (bool first = true;; first = false) {
-        SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(statement, column, SQL_C_BINARY, buffer.data(), capacity, &indicator);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (!SQL_SUCCEEDED(rc))
-            return rc;
-        if (indicator == SQL_NULL_DATA) {
-            cell = QVariant(QMetaType::fromType<QByteArray>());
-            return rc;
-        }
-        const bool truncated = Truncated(rc, indicator, capacity, 0);
-        if (first && truncated && indicator != SQL_NO_TOTAL)
-            bytes.reserve(static_cast<qsizetype>(indicator));
-        bytes.append(data, static_cast<qsizetype>(truncated ? capacity : indicator));
-        if (!truncated)
-            break;
-    }
-    cell = bytes;
-    return SQL_SUCCESS;
-}
-
-// One cell of the current row as a QVariant of its column's kind, a typed null for NULL.
-SQLRETURN ReadCell(SQLHSTMT statement, SQLUSMALLINT column, FieldKind kind, std::vector<SQLWCHAR>& buffer,
-                   QVariant& cell) {
-    SQLLEN indicator = 0;
-    SQLRETURN rc = SQL_SUCCESS;
-    switch (kind) {
-    case FieldKind::Integer:
-    case FieldKind::LargeInt: {
-        qint64 number = 0;
-        rc = SQLGetData(statement, column, SQL_C_SBIGINT, &number, sizeof number, &indicator);
-        if (kind == FieldKind::Integer)
-            cell = QVariant(static_cast<int>(number));
-        else
-            cell = QVariant(static_cast<qlonglong>(number));
+    case OdbcType::Binary:
+        return QVariant(QByteArray(cell.bytes.data(), static_cast<qsizetype>(cell.bytes.size())));
+    case OdbcType::AnsiText:
+    case OdbcType::WideText:
         break;
     }
-    case FieldKind::Float: {
-        double number = 0;
-        rc = SQLGetData(statement, column, SQL_C_DOUBLE, &number, sizeof number, &indicator);
-        cell = QVariant(number);
-        break;
-    }
-    case FieldKind::Boolean: {
-        unsigned char bit = 0;
-        rc = SQLGetData(statement, column, SQL_C_BIT, &bit, sizeof bit, &indicator);
-        cell = QVariant(bit != 0);
-        break;
-    }
-    case FieldKind::DateTime: {
-        SQL_TIMESTAMP_STRUCT stamp = {};
-        rc = SQLGetData(statement, column, SQL_C_TYPE_TIMESTAMP, &stamp, sizeof stamp, &indicator);
-        cell = QVariant(QDateTime(
-            QDate(stamp.year, stamp.month, stamp.day),
-            QTime(stamp.hour, stamp.minute, stamp.second, static_cast<int>(stamp.fraction / 1000000u))));
-        break;
-    }
-    case FieldKind::Bytes:
-        return ReadBytes(statement, column, buffer, cell);
-    default:
-        return ReadText(statement, column, buffer, cell);
-    }
-    if (SQL_SUCCEEDED(rc) && indicator == SQL_NULL_DATA)
-        cell = QVariant(MetaTypeOf(kind));
-    return rc;
+    return QVariant(QString::fromStdU16String(cell.text));
 }
 
-// The width of a column's text, in characters; 0 when unknown or unbounded.
-int TextSize(SQLULEN size) {
-    return size > static_cast<SQLULEN>(INT_MAX) ? 0 : static_cast<int>(size);
+[[noreturn]] void Raise(const OdbcError& error) {
+    throw DataError(QString::fromStdU16String(error.text()));
 }
 
 } // namespace
 
-// A statement handle, freed when the statement is done.
-class OdbcDriver::Statement {
-public:
-    explicit Statement(SQLHDBC connection) {
-        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &m_handle)))
-            m_handle = nullptr;
-    }
-    ~Statement() { release(); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    SQLHSTMT handle() const { return m_handle; }
-    void release() {
-        if (m_handle)
-            SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
-        m_handle = nullptr;
-    }
-
-private:
-    SQLHSTMT m_handle = nullptr;
-};
-
 OdbcDriver::OdbcDriver(int loginTimeout, OdbcDriverKind driverKind)
     : m_loginTimeout(loginTimeout), m_driverKind(driverKind) {}
 
-OdbcDriver::~OdbcDriver() {
-    close();
-}
-
 void OdbcDriver::open(const ConnectionPairs& settings) {
-    close();
+    m_connection.close();
     // A value the driver cannot take unchanged is refused before any handle is made.
     const QString text = BuildOdbcConnectionString(settings, m_driverKind);
-    SQLHENV environment = nullptr;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
-        throw DataError(QStringLiteral("The ODBC driver manager cannot be used"));
-    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLHDBC connection = nullptr;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment, &connection))) {
-        const QString failure = ProviderText(ReadDiagnostics(SQL_HANDLE_ENV, environment).messages);
-        SQLFreeHandle(SQL_HANDLE_ENV, environment);
-        throw DataError(failure.isEmpty() ? QStringLiteral("The ODBC driver manager cannot be used")
-                                          : failure);
+    try {
+        m_connection.open(text.toStdU16String(), m_loginTimeout);
+    } catch (const OdbcError& error) {
+        Raise(error);
     }
-    SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT,
-                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, m_loginTimeout))),
-                       SQL_IS_UINTEGER);
-    const SQLRETURN rc =
-        SQLDriverConnectW(connection, nullptr, WideText(text), static_cast<SQLSMALLINT>(text.size()), nullptr,
-                          0, nullptr, SQL_DRIVER_NOPROMPT);
-    if (!SQL_SUCCEEDED(rc)) {
-        QString failure = ProviderText(ReadDiagnostics(SQL_HANDLE_DBC, connection).messages);
-        SQLFreeHandle(SQL_HANDLE_DBC, connection);
-        SQLFreeHandle(SQL_HANDLE_ENV, environment);
-        throw DataError(failure.isEmpty() ? QStringLiteral("Cannot connect to the server") : failure);
-    }
-    m_environment = environment;
-    m_connection = connection;
 }
 
 void OdbcDriver::close() {
-    if (m_connection) {
-        SQLDisconnect(m_connection);
-        SQLFreeHandle(SQL_HANDLE_DBC, m_connection);
-        m_connection = nullptr;
-    }
-    if (m_environment) {
-        SQLFreeHandle(SQL_HANDLE_ENV, m_environment);
-        m_environment = nullptr;
-    }
+    m_connection.close();
 }
 
 bool OdbcDriver::isOpen() const {
-    return m_connection != nullptr;
-}
-
-bool OdbcDriver::connectionDead() const {
-    SQLUINTEGER dead = SQL_CD_FALSE;
-    return m_connection &&
-           SQL_SUCCEEDED(
-               SQLGetConnectAttrW(m_connection, SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
-           dead == SQL_CD_TRUE;
-}
-
-void OdbcDriver::fail(Statement& statement) {
-    const Diagnostics diagnostics = statement.handle() ? ReadDiagnostics(SQL_HANDLE_STMT, statement.handle())
-                                                       : ReadDiagnostics(SQL_HANDLE_DBC, m_connection);
-    statement.release();
-    if (diagnostics.linkLost || connectionDead())
-        close();
-    const QString text = ProviderText(diagnostics.messages);
-    throw DataError(text.isEmpty() ? QStringLiteral("The statement failed without a message") : text);
+    return m_connection.isOpen();
 }
 
 StatementResult OdbcDriver::execute(const QString& statement, const QList<QVariant>& values) {
-    if (!isOpen())
-        throw DataError(QStringLiteral("Operation is not allowed when the connection is closed"));
-    Statement handle(m_connection);
-    if (!handle.handle())
-        fail(handle);
-    const SQLHSTMT hstmt = handle.handle();
-    // Forward only and read only: the whole result is copied to the client, so no server cursor.
-    if (!SQL_SUCCEEDED(SQLSetStmtAttrW(hstmt, SQL_ATTR_CURSOR_TYPE,
-                                       reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY),
-                                       SQL_IS_UINTEGER)) ||
-        !SQL_SUCCEEDED(SQLSetStmtAttrW(hstmt, SQL_ATTR_CONCURRENCY,
-                                       reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), SQL_IS_UINTEGER)))
-        fail(handle);
-    // The text goes to the server as it is: no ODBC escapes ("{fn ...}") are looked for in it. The
-    // driver gives the statement up when its time limit passes. Both are standard attributes; a
-    // driver that lacks one still runs the statement.
-    SQLSetStmtAttrW(hstmt, SQL_ATTR_NOSCAN, reinterpret_cast<SQLPOINTER>(SQL_NOSCAN_ON), SQL_IS_UINTEGER);
-    SQLSetStmtAttrW(hstmt, SQL_ATTR_QUERY_TIMEOUT,
-                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, statementTimeout()))),
-                    SQL_IS_UINTEGER);
-    std::vector<BoundValue> bound(static_cast<size_t>(values.size()));
-    for (qsizetype i = 0; i < values.size(); ++i)
-        if (!SQL_SUCCEEDED(BindValue(hstmt, static_cast<SQLUSMALLINT>(i + 1), values[i], bound[i])))
-            fail(handle);
-    SQLRETURN rc = SQLExecDirectW(hstmt, WideText(statement), static_cast<SQLINTEGER>(statement.size()));
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
-        fail(handle);
-
+    std::vector<OdbcCell> cells;
+    cells.reserve(static_cast<std::size_t>(values.size()));
+    for (const QVariant& value : values)
+        cells.push_back(CellOf(value));
+    OdbcResult read;
+    try {
+        read = m_connection.execute(statement.toStdU16String(), cells, statementTimeout());
+    } catch (const OdbcError& error) {
+        Raise(error);
+    }
     StatementResult result;
-    // Results without columns are counts of data changes (a procedure may report those of its own
-    // statements before its rows); the count of a result set's own rows says nothing about them.
-    SQLSMALLINT columnCount = 0;
-    for (;;) {
-        if (!SQL_SUCCEEDED(SQLNumResultCols(hstmt, &columnCount)))
-            fail(handle);
-        if (columnCount > 0)
-            break;
-        SQLLEN count = -1;
-        if (SQL_SUCCEEDED(SQLRowCount(hstmt, &count)) && count >= 0)
-            result.rowsAffected = count;
-        rc = SQLMoreResults(hstmt);
-        if (rc == SQL_NO_DATA)
-            return result;
-        if (!SQL_SUCCEEDED(rc))
-            fail(handle);
-    }
-
-    result.hasResultSet = true;
-    result.columns.reserve(columnCount);
-    std::vector<FieldKind> kinds;
-    kinds.reserve(static_cast<size_t>(columnCount));
-    std::vector<SQLWCHAR> name(128);
-    SQLULEN widest = 0;
-    for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(columnCount); ++column) {
-        SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
-        SQLULEN size = 0;
-        const auto describe = [&] {
-            return SQLDescribeColW(hstmt, column, name.data(), static_cast<SQLSMALLINT>(name.size()),
-                                   &nameLength, &type, &size, &digits, &nullable);
-        };
-        rc = describe();
-        if (SQL_SUCCEEDED(rc) && nameLength >= static_cast<SQLSMALLINT>(name.size())) {
-            name.resize(static_cast<size_t>(nameLength) + 1);
-            rc = describe();
-        }
-        if (!SQL_SUCCEEDED(rc))
-            fail(handle);
-        const FieldKind kind = KindOfSqlType(type);
-        const bool text = kind == FieldKind::AnsiString || kind == FieldKind::WideString;
-        result.columns.append(
-            {FromWide(name.data(),
-                      std::clamp<qsizetype>(nameLength, 0, static_cast<qsizetype>(name.size()) - 1)),
-             kind, text ? TextSize(size) : 0});
-        kinds.push_back(kind);
-        if (text || kind == FieldKind::Bytes)
-            widest = std::max(widest, size);
-    }
-    // One buffer for every text and binary cell: a whole value of the usual widths in one call,
-    // longer ones in pieces.
-    std::vector<SQLWCHAR> buffer(std::clamp<SQLULEN>(widest + 1, 256, 16384));
-    while ((rc = SQLFetch(hstmt)) != SQL_NO_DATA) {
-        if (!SQL_SUCCEEDED(rc))
-            fail(handle);
-        for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(columnCount); ++column) {
-            QVariant cell;
-            if (!SQL_SUCCEEDED(ReadCell(hstmt, column, kinds[column - 1], buffer, cell)))
-                fail(handle);
-            result.cells.append(std::move(cell));
-        }
-    }
-    // Later results are read to their end, so the connection is free for the next statement and a
-    // failure among them is not passed over.
-    while ((rc = SQLMoreResults(hstmt)) != SQL_NO_DATA)
-        if (!SQL_SUCCEEDED(rc))
-            fail(handle);
+    result.hasResultSet = read.hasResultSet;
+    result.rowsAffected = read.rowsAffected;
+    result.columns.reserve(static_cast<qsizetype>(read.columns.size()));
+    for (const OdbcColumn& column : read.columns)
+        result.columns.append({QString::fromStdU16String(column.name), KindOf(column.type), column.size});
+    result.cells.reserve(static_cast<qsizetype>(read.cells.size()));
+    for (const OdbcCell& cell : read.cells)
+        result.cells.append(ValueOf(cell));
     return result;
 }

@@ -1,16 +1,27 @@
 #include "tdbgrid.h"
 
+#include "grid/dropdownplacement.h"
 #include "grid/highlightcolor.h"
 #include "grid/tgridcolumn.h"
 #include "grid/ttitlenode.h"
+#include "inplaceedit.h"
+#include "lookuplistpopup.h"
+#include "monthcalendarpopup.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QToolButton>
+#include <exception>
 
 namespace {
 
@@ -50,14 +61,35 @@ TDBGrid::TDBGrid(QWidget* parent) : QAbstractScrollArea(parent), m_fixedColor(Si
         QMetaObject::invokeMethod(
             this, [this, action, position] { scrollBarAction(action, position); }, Qt::QueuedConnection);
     });
+    m_edit = new InplaceEdit(viewport());
+    m_edit->hide();
+    m_edit->installEventFilter(this);
+    connect(m_edit, &QLineEdit::cursorPositionChanged, this, &TDBGrid::editorSelectionMoved);
+    connect(m_edit, &QLineEdit::selectionChanged, this, &TDBGrid::editorSelectionMoved);
+    // Every change of the text goes through the cell editor; one that slipped past it is undone.
+    connect(m_edit, &QLineEdit::textEdited, this, &TDBGrid::showEditorText);
+    connect(m_edit, &InplaceEdit::dropDownClicked, this, [this] { m_editor.dropDown(); });
+    connect(&m_editor, &CellEditor::cellEntered, this, &TDBGrid::placeEditor);
+    connect(&m_editor, &CellEditor::editorChanged, this, &TDBGrid::showEditorText);
+    connect(&m_editor, &CellEditor::dropDownChanged, this, &TDBGrid::syncDropDown);
+    connect(&m_editor, &CellEditor::findRequested, this, &TDBGrid::findRequested);
     updateArea();
     m_model.setTextMeasure(this);
 }
 
 TDBGrid::~TDBGrid() {
-    // The model outlives this body: it must neither measure nor notify a grid being destroyed.
+    // The model and the cell editor outlive this body: they must neither measure nor notify a grid
+    // being destroyed, and the editor's widget goes before them.
     disconnect(&m_model, nullptr, this, nullptr);
+    disconnect(&m_editor, nullptr, this, nullptr);
     m_model.setTextMeasure(nullptr);
+    delete m_calendar.data();
+    delete m_list.data();
+    if (m_refused)
+        m_refused->removeEventFilter(this);
+    m_edit->removeEventFilter(this);
+    disconnect(m_edit, nullptr, this, nullptr);
+    delete m_edit;
 }
 
 void TDBGrid::setTitleFont(const QFont& font) {
@@ -127,6 +159,7 @@ int TDBGrid::dataTextHeight(const QString& text) const {
 
 void TDBGrid::modelChanged() {
     syncScrollBar();
+    placeEditor();
     viewport()->update();
 }
 
@@ -182,6 +215,14 @@ void TDBGrid::scrollBarAction(int action, int position) {
 }
 
 bool TDBGrid::event(QEvent* event) {
+    // Tab moves between cells (dgTabs) instead of leaving the grid.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
     const bool handled = QAbstractScrollArea::event(event);
     // The grid's own size, not the viewport's: the viewport follows the scroll bar, and laying out
     // again while the scroll area places it would undo the scroll bar's change.
@@ -201,11 +242,14 @@ void TDBGrid::changeEvent(QEvent* event) {
 void TDBGrid::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
+    if (m_edit->isVisible())
+        m_edit->setFocus(event->reason());
 }
 
 void TDBGrid::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
+    focusLeaving(event);
 }
 
 void TDBGrid::mousePressEvent(QMouseEvent* event) {
@@ -396,4 +440,340 @@ void TDBGrid::paintRows(QPainter& painter, const QRect& dirty) {
             FillLine(painter, left, top + rowHeight, cell.width() + columnLine, rowLine, dataLine);
         }
     }
+}
+
+// Editing -----------------------------------------------------------------------------------------
+
+void TDBGrid::placeEditor() {
+    const int row = m_model.rowOfRecord(m_model.currentRecord());
+    const QRect cell = row >= 0 ? cellRect(row, m_model.currentColumn()) : QRect();
+    if (!m_editor.shown() || cell.width() <= 0 || cell.height() <= 0) {
+        if (m_edit->isVisible()) {
+            // The focus stays in the grid rather than moving on to the next control.
+            if (m_edit->hasFocus())
+                setFocus(Qt::OtherFocusReason);
+            m_edit->hide();
+        }
+        return;
+    }
+    m_edit->setFont(font());
+    QPalette colours = m_edit->palette();
+    colours.setColor(QPalette::Base, m_color);
+    m_edit->setPalette(colours);
+    m_edit->setReadOnly(m_editor.editorReadOnly());
+    m_edit->setDropDownButton(m_editor.dropDownKind() != CellEditor::DropDown::None);
+    m_edit->setGeometry(cell);
+    showEditorText();
+    if (!m_edit->isVisible()) {
+        m_edit->show();
+        if (hasFocus())
+            m_edit->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void TDBGrid::showEditorText() {
+    const EditorText& text = m_editor.editor();
+    m_showing = true;
+    m_edit->display(text.text(), text.anchor(), text.cursor());
+    m_showing = false;
+}
+
+void TDBGrid::editorSelectionMoved() {
+    if (!m_showing)
+        m_editor.setSelection(m_edit->anchor(), m_edit->cursorPosition());
+}
+
+bool TDBGrid::isTyped(const QKeyEvent* event) const {
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text)
+        if (!c.isPrint())
+            return false;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    const bool alt = modifiers.testFlag(Qt::AltModifier);
+    // Ctrl with Alt is AltGr on Windows, which types characters.
+    return !modifiers.testFlag(Qt::MetaModifier) && ctrl == alt;
+}
+
+// A key for the grid, from the editor, the grid itself or an open drop-down; true when it was
+// handled here and the widget it was sent to must not see it.
+bool TDBGrid::handleKey(QKeyEvent* event) {
+    QObject* source = QApplication::focusObject();
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    int key = event->key();
+    // Ctrl+' is the key left of Enter whatever the layout makes of it: Э in the Russian one.
+    constexpr int CyrillicE = 0x042D;
+    if (modifiers.testFlag(Qt::ControlModifier) && key == CyrillicE)
+        key = Qt::Key_Apostrophe;
+#ifdef Q_OS_WIN
+    if (modifiers.testFlag(Qt::ControlModifier) && event->nativeVirtualKey() == 222)
+        key = Qt::Key_Apostrophe;
+#endif
+    if (isTyped(event)) {
+        m_editor.typeText(event->text());
+        return true;
+    }
+    switch (m_editor.keyPress(key, modifiers)) {
+    case CellEditor::KeyResult::Done:
+        return true;
+    case CellEditor::KeyResult::Editor:
+        if (source == m_edit || !m_edit->isVisible())
+            return false;
+        m_forwarding = true;
+        QCoreApplication::sendEvent(m_edit, event);
+        m_forwarding = false;
+        return true;
+    case CellEditor::KeyResult::DropDown:
+        if (!m_calendar || source == m_calendar->keyWidget())
+            return false;
+        m_forwarding = true;
+        QCoreApplication::sendEvent(m_calendar->keyWidget(), event);
+        m_forwarding = false;
+        return true;
+    case CellEditor::KeyResult::Paste:
+        m_editor.paste(QGuiApplication::clipboard()->text());
+        return true;
+    case CellEditor::KeyResult::Cut: {
+        const QString cut = m_editor.cut();
+        if (!cut.isNull())
+            QGuiApplication::clipboard()->setText(cut);
+        return true;
+    }
+    case CellEditor::KeyResult::Copy:
+        if (m_editor.editor().hasSelection())
+            QGuiApplication::clipboard()->setText(m_editor.editor().selectedText());
+        return true;
+    }
+    return true;
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent* event) {
+    // Keys the editor left alone come on to its parents; they were seen already.
+    if (QApplication::focusObject() != this || !handleKey(event))
+        QWidget::keyPressEvent(event);
+}
+
+bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == m_refused && m_refused) {
+        // The click whose focus change was refused does not reach its target.
+        if (type == QEvent::MouseButtonRelease) {
+            refuseFocus(nullptr);
+            return true;
+        }
+        return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    }
+    const bool fromEditor = watched == m_edit;
+    const bool fromDropDown = (m_calendar && (watched == m_calendar || watched == m_calendar->keyWidget())) ||
+                              (m_list && (watched == m_list || watched == m_list->list()));
+    if (!fromEditor && !fromDropDown)
+        return QAbstractScrollArea::eventFilter(watched, event);
+    switch (type) {
+    case QEvent::KeyPress:
+        return !m_forwarding && handleKey(static_cast<QKeyEvent*>(event));
+    case QEvent::InputMethod: {
+        auto* input = static_cast<QInputMethodEvent*>(event);
+        if (!input->commitString().isEmpty())
+            m_editor.typeText(input->commitString());
+        return true;
+    }
+    default:
+        break;
+    }
+    if (!fromEditor)
+        return false;
+    switch (type) {
+    case QEvent::FocusOut:
+        focusLeaving(static_cast<QFocusEvent*>(event));
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease: {
+        // The middle button pastes the selection clipboard, through the cell editor like any paste.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::MiddleButton)
+            return false;
+        if (type == QEvent::MouseButtonRelease && QGuiApplication::clipboard()->supportsSelection())
+            m_editor.paste(QGuiApplication::clipboard()->text(QClipboard::Selection));
+        return true;
+    }
+    case QEvent::ContextMenu:
+        showContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The editor's menu, with its commands run by the cell editor.
+void TDBGrid::showContextMenu(const QPoint& globalPos) {
+    const EditorText& text = m_editor.editor();
+    const bool modifiable = m_editor.canModify();
+    QMenu menu(this);
+    QAction* cut = menu.addAction(QStringLiteral("Вырезать"));
+    QAction* copy = menu.addAction(QStringLiteral("Копировать"));
+    QAction* paste = menu.addAction(QStringLiteral("Вставить"));
+    QAction* remove = menu.addAction(QStringLiteral("Удалить"));
+    menu.addSeparator();
+    QAction* selectAll = menu.addAction(QStringLiteral("Выделить все"));
+    cut->setEnabled(modifiable && text.hasSelection());
+    copy->setEnabled(text.hasSelection());
+    paste->setEnabled(modifiable && !QGuiApplication::clipboard()->text().isEmpty());
+    remove->setEnabled(modifiable && text.hasSelection());
+    selectAll->setEnabled(text.length() > 0 && !text.wholeSelected());
+    QAction* chosen = menu.exec(globalPos);
+    if (chosen == cut) {
+        const QString removed = m_editor.cut();
+        if (!removed.isNull())
+            QGuiApplication::clipboard()->setText(removed);
+    } else if (chosen == copy) {
+        QGuiApplication::clipboard()->setText(text.selectedText());
+    } else if (chosen == paste) {
+        m_editor.paste(QGuiApplication::clipboard()->text());
+    } else if (chosen == remove) {
+        m_editor.keyPress(Qt::Key_Delete, Qt::NoModifier);
+    } else if (chosen == selectAll) {
+        m_edit->selectAll();
+    }
+}
+
+// Leaving the grid writes the cell. When that fails the focus comes back, the click that took it
+// away does not happen, and the error goes to the application's error handling.
+void TDBGrid::focusLeaving(const QFocusEvent* event) {
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+        return;
+    QWidget* taker = QApplication::focusWidget();
+    if (!taker || taker == this || isAncestorOf(taker) || taker->window() != window())
+        return;
+    try {
+        m_editor.writeCell();
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        if (event->reason() == Qt::MouseFocusReason)
+            refuseFocus(taker);
+        (m_edit->isVisible() ? static_cast<QWidget*>(m_edit) : this)->setFocus(Qt::OtherFocusReason);
+        QMetaObject::invokeMethod(
+            this,
+            [this, error] {
+                // A release that the error box kept from its target must not leave the refusal in
+                // place for the next click.
+                const auto done = qScopeGuard([this] { refuseFocus(nullptr); });
+                std::rethrow_exception(error);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void TDBGrid::refuseFocus(QWidget* taker) {
+    if (m_refused)
+        m_refused->removeEventFilter(this);
+    m_refused = taker;
+    if (taker)
+        taker->installEventFilter(this);
+}
+
+// Drop-downs --------------------------------------------------------------------------------------
+
+MonthCalendarPopup* TDBGrid::calendarPopup() const {
+    return m_calendar;
+}
+
+LookupListPopup* TDBGrid::listPopup() const {
+    return m_list;
+}
+
+QRect TDBGrid::editorScreenRect() const {
+    return QRect(m_edit->mapToGlobal(QPoint(0, 0)), m_edit->size());
+}
+
+QRect TDBGrid::workArea() const {
+    const QRect cell = editorScreenRect();
+    const QScreen* screen = QGuiApplication::screenAt(cell.center());
+    if (!screen)
+        screen = m_edit->screen();
+    return screen ? screen->availableGeometry() : QRect(cell.topLeft(), QSize(1 << 16, 1 << 16));
+}
+
+void TDBGrid::syncDropDown() {
+    const CellEditor::DropDown open = m_editor.openDropDown();
+    // Pointers are cleared before hiding, so that the popups' own closing is not taken as a cancel.
+    if (open != CellEditor::DropDown::Calendar && m_calendar) {
+        MonthCalendarPopup* popup = m_calendar;
+        m_calendar = nullptr;
+        popup->hide();
+        popup->deleteLater();
+    }
+    if (open != CellEditor::DropDown::List && m_list) {
+        LookupListPopup* popup = m_list;
+        m_list = nullptr;
+        popup->hide();
+        popup->deleteLater();
+    }
+    if (open == CellEditor::DropDown::Calendar && !m_calendar)
+        openCalendar();
+    if (open == CellEditor::DropDown::List) {
+        if (m_list)
+            m_list->setCurrentRow(m_editor.listRow());
+        else
+            openList();
+    }
+}
+
+void TDBGrid::openCalendar() {
+    auto* popup = new MonthCalendarPopup(this);
+    popup->setToggleWidget(m_edit->dropDownButton());
+    popup->setFont(m_edit->font());
+    popup->setPalette(m_edit->palette());
+    popup->setDate(m_editor.calendarDate());
+    connect(popup, &MonthCalendarPopup::dateChanged, this,
+            [this](const QDate& date) { m_editor.setCalendarDate(date); });
+    connect(popup, &MonthCalendarPopup::dayClicked, this, [this](const QDate& date) {
+        m_editor.setCalendarDate(date);
+        m_editor.acceptDropDown();
+    });
+    connect(popup, &DropDownPopup::closed, this, [this, popup] {
+        if (popup == m_calendar)
+            m_editor.cancelDropDown();
+    });
+    popup->installEventFilter(this);
+    popup->keyWidget()->installEventFilter(this);
+    m_calendar = popup;
+    popup->setGeometry(PlaceDropDown(editorScreenRect(), popup->sizeHint(), workArea()));
+    popup->show();
+    popup->keyWidget()->setFocus(Qt::PopupFocusReason);
+}
+
+void TDBGrid::openList() {
+    auto* popup = new LookupListPopup(this);
+    popup->setToggleWidget(m_edit->dropDownButton());
+    popup->setFont(m_edit->font());
+    popup->setPalette(m_edit->palette());
+    QStringList texts;
+    for (int row = 0; row < m_editor.listCount(); ++row)
+        texts.append(m_editor.listText(row));
+    popup->setRows(texts);
+    popup->setCurrentRow(m_editor.listRow());
+    connect(popup, &LookupListPopup::rowClicked, this, [this](int row) {
+        m_editor.setListRow(row);
+        m_editor.acceptDropDown();
+    });
+    connect(popup, &LookupListPopup::resizedByUser, this, [this, popup] {
+        if (popup == m_list)
+            m_editor.setListSize(popup->rowsShown(), popup->width());
+    });
+    connect(popup, &DropDownPopup::closed, this, [this, popup] {
+        if (popup == m_list)
+            m_editor.cancelDropDown();
+    });
+    popup->installEventFilter(this);
+    popup->list()->installEventFilter(this);
+    m_list = popup;
+    const QSize size = popup->sizeFor(m_editor.listRowsShown(), m_editor.listWidth(m_edit->width()));
+    popup->place(PlaceDropDown(editorScreenRect(), size, workArea()));
+    popup->show();
+    popup->setCurrentRow(m_editor.listRow());
+    popup->list()->setFocus(Qt::PopupFocusReason);
 }

@@ -1,6 +1,6 @@
 #include "lookupcombobox.h"
 
-#include "lookuplistpopup.h"
+#include "selectorlistpopup.h"
 #include "schedule/lookupselector.h"
 
 #include <QElapsedTimer>
@@ -26,7 +26,7 @@ LookupComboBox::LookupComboBox(LookupSelector& selector, QWidget* parent)
     : QWidget(parent), m_selector(selector), m_clock(MonotonicMilliseconds) {
     setObjectName(selector.objectName());
     setFocusPolicy(Qt::StrongFocus);
-    m_popup = new LookupListPopup(*this);
+    m_popup = new SelectorListPopup(*this);
     connect(&m_selector, &LookupSelector::changed, this, &LookupComboBox::followSelector);
     followSelector();
 }

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-class LookupListPopup;
+class SelectorListPopup;
 class LookupSelector;
 
 // The widget of a lookup selector: a closed drop-down box showing the selector's shown text, with
@@ -15,7 +15,7 @@ public:
     LookupComboBox(LookupSelector& selector, QWidget* parent = nullptr);
 
     LookupSelector& selector() const { return m_selector; }
-    LookupListPopup* popup() const { return m_popup; }
+    SelectorListPopup* popup() const { return m_popup; }
     bool isDroppedDown() const;
 
     // Opens the list when the selector can drop down; closes it without a pick.
@@ -42,6 +42,6 @@ private:
     void followSelector();
 
     LookupSelector& m_selector;
-    LookupListPopup* m_popup;
+    SelectorListPopup* m_popup;
     std::function<qint64()> m_clock;
 };

@@ -1,18 +1,23 @@
 // Renders the grid over the demo schedule into PNG files, to look at what the widget paints:
 // zor27-grid-snapshot FOLDER writes grid-schedule.png, grid-narrow.png, grid-edit.png and
-// grid-closed.png there, enlarged corners of the schedule as grid-zoom-*.png, and the find dialog
-// opened over the schedule as grid-find.png (twice as large as grid-find-zoom.png, and with its
-// find-in list dropped down as grid-find-list.png).
+// grid-closed.png there, enlarged corners of the schedule as grid-zoom-*.png, the find dialog opened
+// over the schedule as grid-find.png (twice as large as grid-find-zoom.png, and with its find-in list
+// dropped down as grid-find-list.png), and the cell editor with its drop-downs from the screen as
+// grid-editor.png, grid-calendar.png and grid-list.png.
 #include "app/application.h"
 #include "grid/schedulecolumns.h"
+#include "grid/widgets/inplaceedit.h"
 #include "grid/widgets/tdbgrid.h"
 #include "grid/widgets/tgridfinddlg.h"
 #include "scheduledb.h"
+#include "widgets/userinput.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QPainter>
+#include <QScreen>
+#include <QTest>
 #include <cstdio>
 
 namespace {
@@ -20,6 +25,17 @@ namespace {
 void Save(QWidget& widget, const QDir& folder, const QString& name) {
     const QString path = folder.filePath(name);
     if (!widget.grab().save(path))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+// The screen around the grid, popups included.
+void SaveScreen(QWidget& grid, const QDir& folder, const QString& name) {
+    QApplication::processEvents();
+    const QRect area(grid.mapToGlobal(QPoint(0, 0)), grid.size() + QSize(0, 200));
+    const QString path = folder.filePath(name);
+    if (!grid.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     else
         std::printf("%s\n", qPrintable(path));
@@ -98,5 +114,30 @@ int main(int argc, char** argv) {
     dropped.save(popup);
     std::printf("%s\n", qPrintable(popup));
     find->cbFindIn->hidePopup();
+    find->hide();
+
+    // Editing: typed text in the room column, the calendar of a date, the list of control types.
+    grid.resize(870, 242);
+    grid.move(40, 40);
+    grid.setFocus();
+    app.processEvents();
+    QWindow* window = grid.windowHandle();
+    grid.model().moveBy(-2);
+    grid.model().setCurrentColumn(6);
+    Press(window, Qt::Key_F2);
+    TypeInto(window, QStringLiteral("-Б"));
+    Press(window, Qt::Key_Left, Qt::ShiftModifier);
+    SaveScreen(grid, folder, QStringLiteral("grid-editor.png"));
+    Press(window, Qt::Key_Escape);
+    Press(window, Qt::Key_Escape);
+    grid.model().setCurrentColumn(4);
+    Press(window, Qt::Key_Down, Qt::AltModifier);
+    SaveScreen(grid, folder, QStringLiteral("grid-calendar.png"));
+    Press(window, Qt::Key_Escape);
+    grid.model().setCurrentColumn(7);
+    Press(window, Qt::Key_Down, Qt::AltModifier);
+    Press(window, Qt::Key_Down);
+    SaveScreen(grid, folder, QStringLiteral("grid-list.png"));
+    Press(window, Qt::Key_Escape);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "grid/highlightcolor.h"
 #include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
+#include "grid/widgets/inplaceedit.h"
 #include "grid/widgets/tdbgrid.h"
 #include "scheduledb.h"
 
@@ -109,6 +110,8 @@ TEST_F(TDBGridTest, MergedTitleIsPaintedAcrossTheFourTestColumnsOnly) {
 
 TEST_F(TDBGridTest, CurrentRowIsLightenedAndTheCurrentCellShadedWhileFocused) {
     db.openSchedule();
+    // Without editing there is no cell editor, and the grid itself keeps the focus.
+    grid.model().setOptions(grid.model().layout().options() & ~GridOptions(dgEditing));
     grid.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
     grid.setFocus();
@@ -138,6 +141,16 @@ TEST_F(TDBGridTest, CurrentRowIsLightenedAndTheCurrentCellShadedWhileFocused) {
     image = picture();
     EXPECT_EQ(at(image, blank(2, 0).x(), blank(2, 0).y()), lightened);
     EXPECT_EQ(at(image, blank(2, 5).x(), blank(2, 5).y()), white);
+
+    // With editing the editor covers the current cell in the cell colour, focused or not.
+    grid.model().setOptions(grid.model().layout().options() | dgEditing);
+    grid.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid.inplaceEditor()->hasFocus(); }));
+    image = grid.grab().toImage();
+    const QPoint corner = grid.viewport()->mapTo(&grid, blank(2, 5) - QPoint(20, 0));
+    EXPECT_EQ(at(image, corner.x(), corner.y()), white);
+    const QPoint beside = grid.viewport()->mapTo(&grid, blank(2, 6));
+    EXPECT_EQ(at(image, beside.x(), beside.y()), lightened);
 }
 
 TEST_F(TDBGridTest, IndicatorShowsTheArrowThenTheEditMarkOnTheCurrentRowOnly) {

@@ -1,4 +1,4 @@
-#include "lookuplistpopup.h"
+#include "selectorlistpopup.h"
 
 #include "lookupcombobox.h"
 #include "schedule/lookupselector.h"
@@ -10,7 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-LookupListPopup::LookupListPopup(LookupComboBox& owner)
+SelectorListPopup::SelectorListPopup(LookupComboBox& owner)
     : QFrame(&owner, Qt::Popup), m_owner(owner), m_scrollBar(new QScrollBar(Qt::Vertical, this)) {
     setObjectName(owner.objectName() + QStringLiteral("List"));
     // A window of its own takes the owner's font and colours only when told to.
@@ -24,30 +24,30 @@ LookupListPopup::LookupListPopup(LookupComboBox& owner)
     });
 }
 
-int LookupListPopup::lineHeight() const {
+int SelectorListPopup::lineHeight() const {
     return fontMetrics().height();
 }
 
-QRect LookupListPopup::rowsArea() const {
+QRect SelectorListPopup::rowsArea() const {
     QRect area = contentsRect();
     if (m_list.hasScrollBar())
         area.setRight(area.right() - m_scrollBar->sizeHint().width());
     return area;
 }
 
-QRect LookupListPopup::lineRect(int line) const {
+QRect SelectorListPopup::lineRect(int line) const {
     const QRect area = rowsArea();
     return {area.left(), area.top() + line * lineHeight(), area.width(), lineHeight()};
 }
 
-int LookupListPopup::rowAt(const QPoint& position) const {
+int SelectorListPopup::rowAt(const QPoint& position) const {
     const QRect area = rowsArea();
     if (!area.contains(position))
         return -1;
     return m_list.rowAtLine((position.y() - area.top()) / lineHeight());
 }
 
-void LookupListPopup::showFor(int highlighted) {
+void SelectorListPopup::showFor(int highlighted) {
     m_list.open(m_owner.selector().rowCount(), highlighted);
     const int height = m_list.lineCount() * lineHeight() + 2 * frameWidth();
     const QRect selector(m_owner.mapToGlobal(QPoint(0, 0)), m_owner.size());
@@ -61,7 +61,7 @@ void LookupListPopup::showFor(int highlighted) {
     show();
 }
 
-void LookupListPopup::syncScrollBar() {
+void SelectorListPopup::syncScrollBar() {
     m_scrollBar->setVisible(m_list.hasScrollBar());
     const QSignalBlocker quiet(m_scrollBar);
     m_scrollBar->setRange(0, m_list.maxTopRow());
@@ -70,7 +70,7 @@ void LookupListPopup::syncScrollBar() {
     update();
 }
 
-void LookupListPopup::paintEvent(QPaintEvent* event) {
+void SelectorListPopup::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter painter(this);
     const QRect area = rowsArea();
@@ -91,7 +91,7 @@ void LookupListPopup::paintEvent(QPaintEvent* event) {
     }
 }
 
-void LookupListPopup::keyPressEvent(QKeyEvent* event) {
+void SelectorListPopup::keyPressEvent(QKeyEvent* event) {
     const bool alt = event->modifiers().testFlag(Qt::AltModifier);
     const auto moveTo = [this](DropDownList::Move move) {
         m_list.move(move);
@@ -154,7 +154,7 @@ void LookupListPopup::keyPressEvent(QKeyEvent* event) {
     QFrame::keyPressEvent(event);
 }
 
-void LookupListPopup::mousePressEvent(QMouseEvent* event) {
+void SelectorListPopup::mousePressEvent(QMouseEvent* event) {
     const QPoint position = event->position().toPoint();
     if (!rect().contains(position)) {
         // A press on the selector itself only closes the list; elsewhere it goes on to its target.
@@ -169,7 +169,7 @@ void LookupListPopup::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void LookupListPopup::mouseMoveEvent(QMouseEvent* event) {
+void SelectorListPopup::mouseMoveEvent(QMouseEvent* event) {
     if (!event->buttons().testFlag(Qt::LeftButton))
         return;
     const int row = rowAt(event->position().toPoint());
@@ -179,7 +179,7 @@ void LookupListPopup::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void LookupListPopup::mouseReleaseEvent(QMouseEvent* event) {
+void SelectorListPopup::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const int row = rowAt(event->position().toPoint());
@@ -187,7 +187,7 @@ void LookupListPopup::mouseReleaseEvent(QMouseEvent* event) {
         m_owner.pickFromList(row);
 }
 
-void LookupListPopup::wheelEvent(QWheelEvent* event) {
+void SelectorListPopup::wheelEvent(QWheelEvent* event) {
     const int steps = event->angleDelta().y() / 120;
     if (steps != 0) {
         m_list.scrollTo(m_list.topRow() - steps);
@@ -195,7 +195,7 @@ void LookupListPopup::wheelEvent(QWheelEvent* event) {
     }
 }
 
-void LookupListPopup::hideEvent(QHideEvent* event) {
+void SelectorListPopup::hideEvent(QHideEvent* event) {
     m_owner.selector().clearSearch();
     m_owner.update();
     QFrame::hideEvent(event);

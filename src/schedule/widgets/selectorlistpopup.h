@@ -10,10 +10,10 @@ class QScrollBar;
 // The drop-down list of a lookup selector: a popup as wide as the selector showing at most seven
 // lines of the selector's rows, with a scroll bar beyond seven. Until the pick only its highlight
 // moves; a pick or a close goes back to the selector.
-class LookupListPopup : public QFrame {
+class SelectorListPopup : public QFrame {
     Q_OBJECT
 public:
-    explicit LookupListPopup(LookupComboBox& owner);
+    explicit SelectorListPopup(LookupComboBox& owner);
 
     const DropDownList& list() const { return m_list; }
     // Opens below the owner, or above it when below would reach past the bottom of the screen.

@@ -1,0 +1,478 @@
+#include "odbcconnection.h"
+
+#include "odbcapi.h"
+#include "odbcerror.h"
+#include "odbcmessages.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+SQLWCHAR* WideText(const std::u16string& text) {
+    return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(text.c_str()));
+}
+
+std::u16string FromWide(const SQLWCHAR* text, std::size_t length) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text), length);
+}
+
+OdbcType TypeOfSqlType(SQLSMALLINT type) {
+    switch (type) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+        return OdbcType::AnsiText;
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+        return OdbcType::Integer;
+    case SQL_BIGINT:
+        return OdbcType::BigInt;
+    case SQL_BIT:
+        return OdbcType::Bit;
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE:
+        return OdbcType::Double;
+    case SQL_DATETIME:
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIMESTAMP:
+        return OdbcType::Timestamp;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return OdbcType::Binary;
+    default:
+        // Unicode text, and whatever else the server has (times, GUIDs, ...) read as its text.
+        return OdbcType::WideText;
+    }
+}
+
+struct Diagnostics {
+    std::vector<std::u16string> messages;
+    bool linkLost = false; // an SQLSTATE of class 08: the connection to the server is gone
+};
+
+Diagnostics ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
+    Diagnostics diagnostics;
+    std::vector<SQLWCHAR> message(1024);
+    for (SQLSMALLINT record = 1; record < SHRT_MAX; ++record) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        const auto read = [&] {
+            return SQLGetDiagRecW(handleType, handle, record, state, &native, message.data(),
+                                  static_cast<SQLSMALLINT>(message.size()), &length);
+        };
+        SQLRETURN rc = read();
+        if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size()) &&
+            length < SHRT_MAX) {
+            message.resize(static_cast<size_t>(length) + 1);
+            rc = read();
+        }
+        if (!SQL_SUCCEEDED(rc))
+            break;
+        const std::size_t size = static_cast<std::size_t>(
+            std::clamp<std::ptrdiff_t>(length, 0, static_cast<std::ptrdiff_t>(message.size()) - 1));
+        diagnostics.messages.push_back(FromWide(message.data(), size));
+        if (state[0] == '0' && state[1] == '8')
+            diagnostics.linkLost = true;
+    }
+    return diagnostics;
+}
+
+// A parameter's value in the form bound to the statement; lives until the statement has run.
+struct BoundValue {
+    std::int64_t integer = 0;
+    double number = 0;
+    unsigned char bit = 0;
+    SQL_TIMESTAMP_STRUCT stamp = {};
+    std::u16string text;
+    std::string bytes;
+    SQLLEN indicator = 0;
+};
+
+// Binds the value with its own type; a null binds SQL NULL of that type, so the server never
+// sees an untyped (binary) NULL it would refuse to assign to a date or text column.
+SQLRETURN BindValue(SQLHSTMT statement, SQLUSMALLINT number, const OdbcCell& value, BoundValue& slot) {
+    const bool null = value.null;
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLSMALLINT sqlType = SQL_WVARCHAR;
+    SQLULEN columnSize = 1;
+    SQLSMALLINT digits = 0;
+    SQLPOINTER data = nullptr;
+    SQLLEN capacity = 0;
+    switch (value.type) {
+    case OdbcType::Bit:
+        slot.bit = !null && value.bit ? 1 : 0;
+        cType = SQL_C_BIT;
+        sqlType = SQL_BIT;
+        data = &slot.bit;
+        capacity = sizeof slot.bit;
+        break;
+    case OdbcType::Integer:
+    case OdbcType::BigInt:
+        slot.integer = null ? 0 : value.integer;
+        cType = SQL_C_SBIGINT;
+        sqlType = value.type == OdbcType::Integer ? SQL_INTEGER : SQL_BIGINT;
+        columnSize = value.type == OdbcType::Integer ? 10 : 19;
+        data = &slot.integer;
+        capacity = sizeof slot.integer;
+        break;
+    case OdbcType::Double:
+        slot.number = null ? 0 : value.number;
+        cType = SQL_C_DOUBLE;
+        sqlType = SQL_DOUBLE;
+        columnSize = 15;
+        data = &slot.number;
+        capacity = sizeof slot.number;
+        break;
+    case OdbcType::Timestamp:
+        if (!null) {
+            const OdbcTimestamp& moment = value.stamp;
+            slot.stamp.year = static_cast<SQLSMALLINT>(moment.year);
+            slot.stamp.month = static_cast<SQLUSMALLINT>(moment.month);
+            slot.stamp.day = static_cast<SQLUSMALLINT>(moment.day);
+            slot.stamp.hour = static_cast<SQLUSMALLINT>(moment.hour);
+            slot.stamp.minute = static_cast<SQLUSMALLINT>(moment.minute);
+            slot.stamp.second = static_cast<SQLUSMALLINT>(moment.second);
+            slot.stamp.fraction = static_cast<SQLUINTEGER>(moment.millisecond) * 1000000u;
+        }
+        // The server's datetime: yyyy-mm-dd hh:mm:ss.fff
+        cType = SQL_C_TYPE_TIMESTAMP;
+        sqlType = SQL_TYPE_TIMESTAMP;
+        columnSize = 23;
+        digits = 3;
+        data = &slot.stamp;
+        capacity = sizeof slot.stamp;
+        break;
+    case OdbcType::Binary:
+        if (!null)
+            slot.bytes = value.bytes;
+        cType = SQL_C_BINARY;
+        sqlType = slot.bytes.size() > 8000 ? SQL_LONGVARBINARY : SQL_VARBINARY;
+        columnSize = std::max<SQLULEN>(1, slot.bytes.size());
+        data = slot.bytes.data();
+        capacity = static_cast<SQLLEN>(slot.bytes.size());
+        break;
+    case OdbcType::AnsiText:
+    case OdbcType::WideText:
+        if (!null)
+            slot.text = value.text;
+        cType = SQL_C_WCHAR;
+        sqlType = slot.text.size() > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+        columnSize = std::max<SQLULEN>(1, slot.text.size());
+        data = WideText(slot.text);
+        capacity = static_cast<SQLLEN>(slot.text.size() * sizeof(SQLWCHAR));
+        break;
+    }
+    slot.indicator = null ? SQL_NULL_DATA : capacity;
+    return SQLBindParameter(statement, number, SQL_PARAM_INPUT, cType, sqlType, columnSize, digits, data,
+                            capacity, &slot.indicator);
+}
+
+// Whether SQLGetData left part of the value for the next call: the indicator holds what was
+// available before this call, which did not fit with room for the terminator (reserve bytes).
+bool Truncated(SQLRETURN rc, SQLLEN indicator, SQLLEN capacity, SQLLEN reserve) {
+    return rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > capacity - reserve);
+}
+
+// A text cell as UTF-16, in as many pieces as the buffer needs; the ODBC driver converts 8-bit
+// columns from the server's code page, whole characters in every piece.
+SQLRETURN ReadText(SQLHSTMT statement, SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer, OdbcCell& cell) {
+    const SQLLEN capacity = static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR));
+    const auto piece = [&](SQLRETURN rc, SQLLEN indicator) -> std::size_t {
+        if (Truncated(rc, indicator, capacity, sizeof(SQLWCHAR)))
+            return buffer.size() - 1;
+        if (indicator == SQL_NO_TOTAL)
+            return static_cast<std::size_t>(std::find(buffer.begin(), buffer.end() - 1, SQLWCHAR(0)) -
+                                            buffer.begin());
+        return static_cast<std::size_t>(indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR)));
+    };
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer.data(), capacity, &indicator);
+    if (rc == SQL_NO_DATA) {
+        cell.null = false;
+        return SQL_SUCCESS;
+    }
+    if (!SQL_SUCCEEDED(rc) || indicator == SQL_NULL_DATA)
+        return rc;
+    cell.null = false;
+    if (indicator != SQL_NO_TOTAL && Truncated(rc, indicator, capacity, sizeof(SQLWCHAR)))
+        cell.text.reserve(static_cast<std::size_t>(indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR))));
+    for (;;) {
+        cell.text.append(reinterpret_cast<const char16_t*>(buffer.data()), piece(rc, indicator));
+        if (!Truncated(rc, indicator, capacity, sizeof(SQLWCHAR)))
+            break;
+        rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer.data(), capacity, &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            return rc;
+    }
+    return SQL_SUCCESS;
+}
+
+SQLRETURN ReadBytes(SQLHSTMT statement, SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer, OdbcCell& cell) {
+    const SQLLEN capacity = static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR));
+    const char* data = reinterpret_cast<const char*>(buffer.data());
+    for (bool first = true;; first = false) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(statement, column, SQL_C_BINARY, buffer.data(), capacity, &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            return rc;
+        if (indicator == SQL_NULL_DATA)
+            return rc;
+        cell.null = false;
+        const bool truncated = Truncated(rc, indicator, capacity, 0);
+        if (first && truncated && indicator != SQL_NO_TOTAL)
+            cell.bytes.reserve(static_cast<std::size_t>(indicator));
+        cell.bytes.append(data, static_cast<std::size_t>(truncated ? capacity : indicator));
+        if (!truncated)
+            break;
+    }
+    cell.null = false;
+    return SQL_SUCCESS;
+}
+
+// One cell of the current row with its column's type, NULL of that type for NULL.
+SQLRETURN ReadCell(SQLHSTMT statement, SQLUSMALLINT column, OdbcType type, std::vector<SQLWCHAR>& buffer,
+                   OdbcCell& cell) {
+    cell = OdbcCell::Null(type);
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQL_SUCCESS;
+    switch (type) {
+    case OdbcType::Integer:
+    case OdbcType::BigInt: {
+        std::int64_t number = 0;
+        rc = SQLGetData(statement, column, SQL_C_SBIGINT, &number, sizeof number, &indicator);
+        cell.integer = number;
+        break;
+    }
+    case OdbcType::Double:
+        rc = SQLGetData(statement, column, SQL_C_DOUBLE, &cell.number, sizeof cell.number, &indicator);
+        break;
+    case OdbcType::Bit: {
+        unsigned char bit = 0;
+        rc = SQLGetData(statement, column, SQL_C_BIT, &bit, sizeof bit, &indicator);
+        cell.bit = bit != 0;
+        break;
+    }
+    case OdbcType::Timestamp: {
+        SQL_TIMESTAMP_STRUCT stamp = {};
+        rc = SQLGetData(statement, column, SQL_C_TYPE_TIMESTAMP, &stamp, sizeof stamp, &indicator);
+        cell.stamp = {stamp.year,
+                      stamp.month,
+                      stamp.day,
+                      stamp.hour,
+                      stamp.minute,
+                      stamp.second,
+                      static_cast<int>(stamp.fraction / 1000000u)};
+        break;
+    }
+    case OdbcType::Binary:
+        return ReadBytes(statement, column, buffer, cell);
+    case OdbcType::AnsiText:
+    case OdbcType::WideText:
+        return ReadText(statement, column, buffer, cell);
+    }
+    if (SQL_SUCCEEDED(rc))
+        cell.null = indicator == SQL_NULL_DATA;
+    return rc;
+}
+
+// The width of a column's text, in characters; 0 when unknown or unbounded.
+int TextSize(SQLULEN size) {
+    return size > static_cast<SQLULEN>(INT_MAX) ? 0 : static_cast<int>(size);
+}
+
+} // namespace
+
+// A statement handle, freed when the statement is done.
+class OdbcConnection::Statement {
+public:
+    explicit Statement(SQLHDBC connection) {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &m_handle)))
+            m_handle = nullptr;
+    }
+    ~Statement() { release(); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    SQLHSTMT handle() const { return m_handle; }
+    void release() {
+        if (m_handle)
+            SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
+        m_handle = nullptr;
+    }
+
+private:
+    SQLHSTMT m_handle = nullptr;
+};
+
+OdbcConnection::~OdbcConnection() {
+    close();
+}
+
+void OdbcConnection::open(const std::u16string& connectionString, int loginTimeout) {
+    close();
+    SQLHENV environment = nullptr;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
+        throw OdbcError(u"The ODBC driver manager cannot be used");
+    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLHDBC connection = nullptr;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment, &connection))) {
+        const std::u16string failure =
+            OdbcProviderText(ReadDiagnostics(SQL_HANDLE_ENV, environment).messages);
+        SQLFreeHandle(SQL_HANDLE_ENV, environment);
+        throw OdbcError(failure.empty() ? u"The ODBC driver manager cannot be used" : failure);
+    }
+    SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, loginTimeout))),
+                       SQL_IS_UINTEGER);
+    const SQLRETURN rc = SQLDriverConnectW(connection, nullptr, WideText(connectionString),
+                                           static_cast<SQLSMALLINT>(connectionString.size()), nullptr, 0,
+                                           nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        const std::u16string failure = OdbcProviderText(ReadDiagnostics(SQL_HANDLE_DBC, connection).messages);
+        SQLFreeHandle(SQL_HANDLE_DBC, connection);
+        SQLFreeHandle(SQL_HANDLE_ENV, environment);
+        throw OdbcError(failure.empty() ? u"Cannot connect to the server" : failure);
+    }
+    m_environment = environment;
+    m_connection = connection;
+}
+
+void OdbcConnection::close() {
+    if (m_connection) {
+        SQLDisconnect(m_connection);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_connection);
+        m_connection = nullptr;
+    }
+    if (m_environment) {
+        SQLFreeHandle(SQL_HANDLE_ENV, m_environment);
+        m_environment = nullptr;
+    }
+}
+
+bool OdbcConnection::connectionDead() const {
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return m_connection &&
+           SQL_SUCCEEDED(
+               SQLGetConnectAttrW(m_connection, SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
+           dead == SQL_CD_TRUE;
+}
+
+void OdbcConnection::fail(Statement& statement) {
+    const Diagnostics diagnostics = statement.handle() ? ReadDiagnostics(SQL_HANDLE_STMT, statement.handle())
+                                                       : ReadDiagnostics(SQL_HANDLE_DBC, m_connection);
+    statement.release();
+    if (diagnostics.linkLost || connectionDead())
+        close();
+    const std::u16string text = OdbcProviderText(diagnostics.messages);
+    throw OdbcError(text.empty() ? u"The statement failed without a message" : text);
+}
+
+OdbcResult OdbcConnection::execute(const std::u16string& statement, const std::vector<OdbcCell>& values,
+                                   int timeoutSeconds) {
+    if (!isOpen())
+        throw OdbcError(u"Operation is not allowed when the connection is closed");
+    Statement handle(m_connection);
+    if (!handle.handle())
+        fail(handle);
+    const SQLHSTMT hstmt = handle.handle();
+    // Forward only and read only: the whole result is copied to the client, so no server cursor.
+    if (!SQL_SUCCEEDED(SQLSetStmtAttrW(hstmt, SQL_ATTR_CURSOR_TYPE,
+                                       reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY),
+                                       SQL_IS_UINTEGER)) ||
+        !SQL_SUCCEEDED(SQLSetStmtAttrW(hstmt, SQL_ATTR_CONCURRENCY,
+                                       reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), SQL_IS_UINTEGER)))
+        fail(handle);
+    // The text goes to the server as it is: no ODBC escapes ("{fn ...}") are looked for in it. The
+    // driver gives the statement up when its time limit passes. Both are standard attributes; a
+    // driver that lacks one still runs the statement.
+    SQLSetStmtAttrW(hstmt, SQL_ATTR_NOSCAN, reinterpret_cast<SQLPOINTER>(SQL_NOSCAN_ON), SQL_IS_UINTEGER);
+    SQLSetStmtAttrW(hstmt, SQL_ATTR_QUERY_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, timeoutSeconds))),
+                    SQL_IS_UINTEGER);
+    std::vector<BoundValue> bound(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (!SQL_SUCCEEDED(BindValue(hstmt, static_cast<SQLUSMALLINT>(i + 1), values[i], bound[i])))
+            fail(handle);
+    SQLRETURN rc = SQLExecDirectW(hstmt, WideText(statement), static_cast<SQLINTEGER>(statement.size()));
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+        fail(handle);
+
+    OdbcResult result;
+    // Results without columns are counts of data changes (a procedure may report those of its own
+    // statements before its rows); the count of a result set's own rows says nothing about them.
+    SQLSMALLINT columnCount = 0;
+    for (;;) {
+        if (!SQL_SUCCEEDED(SQLNumResultCols(hstmt, &columnCount)))
+            fail(handle);
+        if (columnCount > 0)
+            break;
+        SQLLEN count = -1;
+        if (SQL_SUCCEEDED(SQLRowCount(hstmt, &count)) && count >= 0)
+            result.rowsAffected = count;
+        rc = SQLMoreResults(hstmt);
+        if (rc == SQL_NO_DATA)
+            return result;
+        if (!SQL_SUCCEEDED(rc))
+            fail(handle);
+    }
+
+    result.hasResultSet = true;
+    result.columns.reserve(static_cast<std::size_t>(columnCount));
+    std::vector<SQLWCHAR> name(128);
+    SQLULEN widest = 0;
+    for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(columnCount); ++column) {
+        SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        const auto describe = [&] {
+            return SQLDescribeColW(hstmt, column, name.data(), static_cast<SQLSMALLINT>(name.size()),
+                                   &nameLength, &type, &size, &digits, &nullable);
+        };
+        rc = describe();
+        if (SQL_SUCCEEDED(rc) && nameLength >= static_cast<SQLSMALLINT>(name.size())) {
+            name.resize(static_cast<size_t>(nameLength) + 1);
+            rc = describe();
+        }
+        if (!SQL_SUCCEEDED(rc))
+            fail(handle);
+        const OdbcType kind = TypeOfSqlType(type);
+        const bool text = kind == OdbcType::AnsiText || kind == OdbcType::WideText;
+        const std::size_t length = static_cast<std::size_t>(
+            std::clamp<std::ptrdiff_t>(nameLength, 0, static_cast<std::ptrdiff_t>(name.size()) - 1));
+        result.columns.push_back({FromWide(name.data(), length), kind, text ? TextSize(size) : 0});
+        if (text || kind == OdbcType::Binary)
+            widest = std::max(widest, size);
+    }
+    // One buffer for every text and binary cell: a whole value of the usual widths in one call,
+    // longer ones in pieces.
+    std::vector<SQLWCHAR> buffer(std::clamp<SQLULEN>(widest + 1, 256, 16384));
+    while ((rc = SQLFetch(hstmt)) != SQL_NO_DATA) {
+        if (!SQL_SUCCEEDED(rc))
+            fail(handle);
+        for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(columnCount); ++column) {
+            OdbcCell cell;
+            if (!SQL_SUCCEEDED(ReadCell(hstmt, column, result.columns[column - 1].type, buffer, cell)))
+                fail(handle);
+            result.cells.push_back(std::move(cell));
+        }
+    }
+    // Later results are read to their end, so the connection is free for the next statement and a
+    // failure among them is not passed over.
+    while ((rc = SQLMoreResults(hstmt)) != SQL_NO_DATA)
+        if (!SQL_SUCCEEDED(rc))
+            fail(handle);
+    return result;
+}
