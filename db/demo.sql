@@ -200,62 +200,126 @@ SELECT plan.id_a_year, plan.id_semester, plan.id_group, plan.id_discipline,
 FROM plan
 ORDER BY plan.id_a_year, plan.id_semester, plan.id_group, plan.id_discipline;
 
--- Dates, times, rooms and types of control. Credits come before the examinations of a
--- session: December and January in autumn, late May and June in spring; no test on a Sunday.
+-- Dates, times, rooms and types of control, drawn up as a careful planner would: credits come
+-- before the examinations of a session (December in autumn, late May in spring, on consecutive
+-- working days), examinations three days apart (January, June); no test on a Sunday, a group takes
+-- at most one control a day, each group sits in a room of its own faculty, each of the two
+-- gyms has an examiner of its own, and no examiner is wanted in two rooms at one hour.
+CREATE TEMP TABLE DemoGroupRank AS
+SELECT id_group, row_number() OVER (PARTITION BY id_faculty ORDER BY id_group) - 1 AS rn FROM StudyGroup;
+
+CREATE TEMP TABLE DemoDated AS
 WITH filled AS (
-    SELECT cs.id_schedule, cs.id_form, g.id_faculty, d.id_department,
+    SELECT cs.id_schedule, cs.id_a_year, cs.id_semester, cs.id_group, cs.id_discipline, cs.id_examiner, cs.id_form,
+           g.id_faculty, d.id_department, gr.rn AS group_rank,
            CAST(substr(y.YearName, 1, 4) AS INT) AS first_year,
-           cs.id_semester, (cs.id_group * 7 + cs.id_discipline * 3) AS spread,
-           (cs.id_group + cs.id_discipline) AS mix
+           (cs.id_group + cs.id_discipline) AS mix,
+           row_number() OVER (PARTITION BY cs.id_a_year, cs.id_semester, cs.id_group, cs.id_form = 1
+                              ORDER BY (cs.id_discipline * 7 + cs.id_group * 5) % 23, cs.id_discipline) - 1 AS nth
     FROM ControlSchedule cs
     JOIN AcademicYear y ON y.id_a_year = cs.id_a_year
     JOIN StudyGroup g ON g.id_group = cs.id_group
+    JOIN DemoGroupRank gr ON gr.id_group = cs.id_group
     JOIN Discipline d ON d.id_discipline = cs.id_discipline
     WHERE cs.id_a_year < 4 OR (cs.id_semester = 1 AND (cs.id_group + cs.id_discipline) % 5 <> 0)
 ),
+-- The n-th credit falls on the n-th working day from a Monday (six days a week); the n-th
+-- examination three days after the one before, a day later when that is a Sunday.
 dated AS (
     SELECT filled.*,
            CASE
-               WHEN id_semester = 1 AND id_form = 1 THEN date((first_year + 1) || '-01-09', '+' || (spread % 20) || ' days')
-               WHEN id_semester = 1 THEN date(first_year || '-12-18', '+' || (spread % 11) || ' days')
-               WHEN id_form = 1 THEN date((first_year + 1) || '-06-13', '+' || (spread % 18) || ' days')
-               ELSE date((first_year + 1) || '-05-25', '+' || (spread % 14) || ' days')
-           END AS day
+               WHEN id_form = 1 THEN date(
+                   date(CASE id_semester WHEN 1 THEN (first_year + 1) || '-01-09' ELSE (first_year + 1) || '-06-05' END,
+                        'weekday 1'),
+                   '+' || (3 * nth + id_group % 3) || ' days')
+               ELSE date(
+                   date(CASE id_semester WHEN 1 THEN first_year || '-12-13' ELSE (first_year + 1) || '-05-17' END,
+                        'weekday 1'),
+                   '+' || ((nth + id_group % 5) + (nth + id_group % 5) / 6) || ' days')
+           END AS raw_day
     FROM filled
+),
+working AS (
+    SELECT dated.*,
+           date(raw_day, CASE strftime('%w', raw_day) WHEN '0' THEN '+1 day' ELSE '+0 days' END) AS day
+    FROM dated
 )
+SELECT working.*,
+       CASE
+           -- Physical education: the groups of one examiner and discipline on a day sit together.
+           WHEN id_department = 4 THEN dense_rank() OVER (PARTITION BY id_a_year, id_semester, day, id_examiner
+                                                          ORDER BY id_discipline) - 1
+           ELSE row_number() OVER (PARTITION BY id_a_year, id_semester, day, id_examiner ORDER BY id_group) - 1
+       END AS slot
+FROM working;
+
 UPDATE ControlSchedule
-SET Date_1 = datetime(dated.day, CASE strftime('%w', dated.day) WHEN '0' THEN '+1 day' ELSE '+0 days' END),
-    Time_1 = CASE dated.mix % 5 WHEN 0 THEN '09:00' WHEN 1 THEN '10:40' WHEN 2 THEN '12:20'
-                                WHEN 3 THEN '14:00' ELSE '15:40' END,
+SET Date_1 = datetime(dd.day),
+    Time_1 = CASE (dd.slot + dd.id_examiner + CAST(julianday(dd.day) AS INT)) % 8
+                 WHEN 0 THEN '08:00' WHEN 1 THEN '09:00' WHEN 2 THEN '10:40' WHEN 3 THEN '12:20'
+                 WHEN 4 THEN '14:00' WHEN 5 THEN '15:40' WHEN 6 THEN '17:20' ELSE '19:00' END,
     Audience_1 = CASE
-                     WHEN dated.id_department = 4 THEN 'Спортзал'
-                     ELSE dated.id_faculty || '-' || (100 * (1 + dated.mix % 4) + dated.spread % 25 + 1)
+                     WHEN dd.id_department = 4 AND (SELECT rn FROM DemoExaminer e WHERE e.id_examiner = dd.id_examiner) = 0
+                         THEN 'Спортзал'
+                     WHEN dd.id_department = 4 THEN 'Спортзал 2'
+                     ELSE dd.id_faculty || '-' || (100 * (1 + dd.group_rank % 4) + 1 + (dd.group_rank / 4) * 6
+                                                   + (dd.id_a_year + dd.id_semester) % 3)
                  END,
     id_typeControl_1 = CASE
-                           WHEN dated.id_form = 1 THEN 1 + dated.mix % 3
-                           WHEN dated.id_form IN (4, 5) THEN 6
-                           WHEN dated.id_department = 4 THEN 1
-                           ELSE 4 + dated.mix % 2
+                           WHEN dd.id_form = 1 THEN 1 + dd.mix % 3
+                           WHEN dd.id_form IN (4, 5) THEN 6
+                           WHEN dd.id_department = 4 THEN 1
+                           ELSE 4 + dd.mix % 2
                        END
-FROM dated
-WHERE ControlSchedule.id_schedule = dated.id_schedule;
+FROM DemoDated dd
+WHERE ControlSchedule.id_schedule = dd.id_schedule;
 
--- A few clashes for the program's warnings to find, all in 2025/2026, autumn, group ИВТ-241:
--- Базы данных in the room where ИВТ-231 takes Веб-программирование at the same hour; Операционные
--- системы on the day and hour at which its examiner examines ИВТ-231 in another room; Дискретная
--- математика on the day of the group's Социология.
-UPDATE ControlSchedule SET Audience_1 = '1-217'
-WHERE id_a_year = 3 AND id_semester = 1
-  AND id_group = (SELECT id_group FROM StudyGroup WHERE GroupName = 'ИВТ-241')
-  AND id_discipline = (SELECT id_discipline FROM Discipline WHERE DisciplineName = 'Базы данных');
-UPDATE ControlSchedule SET Date_1 = '2026-01-28 00:00:00'
+-- A few clashes for the program's warnings to show, all in 2025/2026, autumn, group ИВТ-241:
+-- Базы данных in the room, on the day and at the hour of ИВТ-231's first control on a day the group
+-- and the examiner have free; Операционные системы on the day and at the hour at which its examiner examines another
+-- group elsewhere; Дискретная математика on the day of the group's Социология, at another hour.
+CREATE TEMP TABLE DemoClash AS
+SELECT cs.id_schedule, g.GroupName, d.DisciplineName AS discipline, cs.id_examiner, cs.Date_1, cs.Time_1, cs.Audience_1
+FROM ControlSchedule cs
+JOIN StudyGroup g ON g.id_group = cs.id_group
+JOIN Discipline d ON d.id_discipline = cs.id_discipline
+WHERE cs.id_a_year = 3 AND cs.id_semester = 1 AND g.GroupName IN ('ИВТ-241', 'ИВТ-231');
+
+UPDATE ControlSchedule
+SET (Date_1, Time_1, Audience_1) = (
+    SELECT o.Date_1, o.Time_1, o.Audience_1 FROM DemoClash o
+    WHERE o.GroupName = 'ИВТ-231'
+      AND NOT EXISTS (SELECT 1 FROM DemoClash s WHERE s.GroupName = 'ИВТ-241' AND s.Date_1 = o.Date_1)
+      AND NOT EXISTS (SELECT 1 FROM ControlSchedule x JOIN DemoClash b ON b.id_examiner = x.id_examiner
+                      WHERE b.GroupName = 'ИВТ-241' AND b.discipline = 'Базы данных'
+                        AND x.id_a_year = 3 AND x.id_semester = 1 AND x.Date_1 = o.Date_1 AND x.Time_1 = o.Time_1)
+    ORDER BY o.Date_1 LIMIT 1)
+WHERE id_schedule = (SELECT id_schedule FROM DemoClash WHERE GroupName = 'ИВТ-241' AND discipline = 'Базы данных');
+
+UPDATE ControlSchedule
+SET (Date_1, Time_1) = (
+    SELECT o.Date_1, o.Time_1 FROM ControlSchedule o
+    WHERE o.id_a_year = 3 AND o.id_semester = 1 AND o.id_examiner = ControlSchedule.id_examiner
+      AND o.id_group <> ControlSchedule.id_group AND o.Audience_1 <> 'Спортзал'
+      AND NOT EXISTS (SELECT 1 FROM ControlSchedule s WHERE s.id_a_year = 3 AND s.id_semester = 1
+                      AND s.id_group = ControlSchedule.id_group AND s.Date_1 = o.Date_1)
+    ORDER BY o.id_schedule LIMIT 1)
 WHERE id_a_year = 3 AND id_semester = 1
   AND id_group = (SELECT id_group FROM StudyGroup WHERE GroupName = 'ИВТ-241')
   AND id_discipline = (SELECT id_discipline FROM Discipline WHERE DisciplineName = 'Операционные системы');
-UPDATE ControlSchedule SET Date_1 = '2026-01-17 00:00:00'
+
+UPDATE ControlSchedule
+SET (Date_1, Time_1) = (
+    SELECT s.Date_1, CASE s.Time_1 WHEN '09:00' THEN '14:00' ELSE '09:00' END FROM ControlSchedule s
+    WHERE s.id_a_year = 3 AND s.id_semester = 1 AND s.id_group = ControlSchedule.id_group
+      AND s.id_discipline = (SELECT id_discipline FROM Discipline WHERE DisciplineName = 'Социология'))
 WHERE id_a_year = 3 AND id_semester = 1
   AND id_group = (SELECT id_group FROM StudyGroup WHERE GroupName = 'ИВТ-241')
   AND id_discipline = (SELECT id_discipline FROM Discipline WHERE DisciplineName = 'Дискретная математика');
+
+DROP TABLE temp.DemoClash;
+DROP TABLE temp.DemoDated;
+DROP TABLE temp.DemoGroupRank;
 
 DROP TABLE temp.DemoDiscipline;
 DROP TABLE temp.DemoPool;

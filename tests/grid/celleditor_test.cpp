@@ -184,7 +184,7 @@ TEST_F(CellEditorTest, EscapeRevertsTheCellThenCancelsTheRow) {
     editor.typeText("13:00");
     ASSERT_TRUE(editor.modified());
     press(Qt::Key_Escape);
-    EXPECT_EQ(text(), "09:00");
+    EXPECT_EQ(text(), "08:00");
     EXPECT_FALSE(editor.modified());
     EXPECT_EQ(schedule().state(), DataSetState::Edit);
     EXPECT_EQ(grid.indicatorGlyph(0), GridModel::Glyph::Edit);
@@ -197,7 +197,7 @@ TEST_F(CellEditorTest, EscapeRevertsTheCellThenCancelsTheRow) {
     press(Qt::Key_Left);
     EXPECT_EQ(text(), "13:00");
     press(Qt::Key_Escape);
-    EXPECT_EQ(text(), "09:00");
+    EXPECT_EQ(text(), "08:00");
     EXPECT_EQ(schedule().state(), DataSetState::Browse);
 }
 

@@ -136,7 +136,7 @@ TEST_F(GridFindTest, FindNextWalksColumnsAndRecordsAndStopsAtTheEndsWithoutWrapp
         QString text;
         std::vector<Press> presses;
     };
-    const QString dateText = QLocale().toString(QDate(2024, 1, 29), QLocale::ShortFormat);
+    const QString dateText = QLocale().toString(QDate(2024, 1, 19), QLocale::ShortFormat);
     const Scenario scenarios[] = {
         {"the starting cell is found at once",
          3,
@@ -478,7 +478,7 @@ TEST_F(GridFindTest, HistoryKeepsEachTextOnceInTheOrderOfFirstUseRegardlessOfCas
 
 TEST_F(GridFindTest, RowThatCannotBePostedStopsTheSearchWithTheDatabasesError) {
     grid.moveToRecord(2);
-    db.runElsewhere("UPDATE ControlSchedule SET Time_1 = '08:00' WHERE id_schedule = " +
+    db.runElsewhere("UPDATE ControlSchedule SET Time_1 = '07:45' WHERE id_schedule = " +
                     db.key(2).toString());
     schedule().edit();
     db.module.ADOQ_RatingTableTime_1->setAsString("16:20");

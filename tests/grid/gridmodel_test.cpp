@@ -82,10 +82,10 @@ TEST_F(GridModelTest, CellsShowTheFieldsDisplayTexts) {
     } cells[] = {
         {0, 0, "Архитектура вычислительных систем"},
         {0, 4, withTime},
-        {0, 5, "09:00"},
-        {0, 6, "1-115"},
+        {0, 5, "08:00"},
+        {0, 6, "1-103"},
         {0, 7, "Тестирование"},
-        {1, 4, locale.toString(QDate(2024, 1, 29), QLocale::ShortFormat)},
+        {1, 4, locale.toString(QDate(2024, 1, 19), QLocale::ShortFormat)},
         {1, 7, "Устно-письменный"},
         {5, 0, "Иностранный язык"},
         {5, 7, ""},
@@ -169,7 +169,7 @@ TEST_F(GridModelTest, MovingToAnotherRecordPostsTheEditedOne) {
 
 TEST_F(GridModelTest, FailedPostKeepsTheRecordCurrentAndInEdit) {
     db.openSchedule();
-    db.runElsewhere("UPDATE ControlSchedule SET Time_1 = '08:00' WHERE id_schedule = " +
+    db.runElsewhere("UPDATE ControlSchedule SET Time_1 = '07:45' WHERE id_schedule = " +
                     db.key(0).toString());
     schedule().edit();
     db.module.ADOQ_RatingTableTime_1->setAsString("16:20");

@@ -72,14 +72,14 @@ TEST_F(SqlServerSavingTest, APostSendsOnlyTheChangedColumns) {
 }
 
 TEST_F(SqlServerSavingTest, ARowChangedBySomeoneElseIsRefusedAndKeepsTheValues) {
-    testsupport::ExecuteSql(m_database, "UPDATE ControlSchedule SET Time_1 = '08:00' WHERE id_schedule = @k",
+    testsupport::ExecuteSql(m_database, "UPDATE ControlSchedule SET Time_1 = '07:45' WHERE id_schedule = @k",
                             {{"k", m_key}});
     type(m_data.ADOQ_RatingTableTime_1, "15:30");
     EXPECT_EQ(ErrorText([&] { m_editor->save(); }), StaleRow);
     EXPECT_EQ(schedule().state(), DataSetState::Edit);
     EXPECT_EQ(m_data.ADOQ_RatingTableTime_1->asString(), "15:30");
     EXPECT_TRUE(m_editor->saveEnabled());
-    EXPECT_EQ(stored("Time_1", m_key).toString(), "08:00");
+    EXPECT_EQ(stored("Time_1", m_key).toString(), "07:45");
 }
 
 // The connection drops while the row is sent: the values stay and Save stays enabled; the next Save

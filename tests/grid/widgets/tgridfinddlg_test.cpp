@@ -448,7 +448,7 @@ TEST_F(TGridFindDlgTest, NothingHappensWithoutAnOpenScheduleAndPostingErrorsReac
 
     db.openSchedule();
     model().moveToRecord(2);
-    db.runElsewhere("UPDATE ControlSchedule SET Time_1 = '08:00' WHERE id_schedule = " +
+    db.runElsewhere("UPDATE ControlSchedule SET Time_1 = '07:45' WHERE id_schedule = " +
                     db.key(2).toString());
     db.module.ADOQ_RatingTable->edit();
     db.module.ADOQ_RatingTableTime_1->setAsString("16:20");
