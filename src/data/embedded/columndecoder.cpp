@@ -2,6 +2,7 @@
 
 #include "data/dataerror.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <cstring>
 #include <sqlite3.h>
@@ -19,6 +20,20 @@ QString sqlTypeName(FieldKind kind) {
     default:
         return "datetime";
     }
+}
+
+// A date and time of the local zone. Building one asks the C library for the zone's offset, which
+// looks at the zone files each time; a schedule repeats a few dozen dates over and over, so the
+// values built are kept per thread.
+QDateTime LocalDateTime(QDate date, QTime time) {
+    thread_local QHash<qint64, QDateTime> built;
+    const qint64 key = date.toJulianDay() * 86'400'000 + time.msecsSinceStartOfDay();
+    const auto found = built.constFind(key);
+    if (found != built.constEnd())
+        return *found;
+    if (built.size() >= 4096)
+        built.clear();
+    return *built.insert(key, QDateTime(date, time));
 }
 
 [[noreturn]] void conversionFailed(const QString& text, FieldKind kind) {
@@ -251,7 +266,7 @@ QDateTime ColumnDecoder::parseDateTime(QByteArrayView text, const QString& dateO
         QTime time;
         if (!date.isValid() || !timePart(text, pos, time))
             return {};
-        return QDateTime(date, time);
+        return LocalDateTime(date, time);
     }
     // Text dates in the session's order.
     pos = 0;
@@ -280,7 +295,7 @@ QDateTime ColumnDecoder::parseDateTime(QByteArrayView text, const QString& dateO
     QTime time;
     if (!date.isValid() || !timePart(text, pos, time))
         return {};
-    return QDateTime(date, time);
+    return LocalDateTime(date, time);
 }
 
 QString ColumnDecoder::dateTimeText(const QDateTime& value) {

@@ -169,11 +169,8 @@ StatementResult EmbeddedDriver::runSql(const QString& text, const QList<QVariant
     return result;
 }
 
-StatementResult EmbeddedDriver::runProcedure(const TsqlStatement& call, const QList<QVariant>& values) {
-    if (call.markers != values.size())
-        throw DataError(QString("The statement has %1 parameter markers but %2 values were supplied.")
-                            .arg(call.markers)
-                            .arg(values.size()));
+void EmbeddedDriver::runProcedureBody(const TsqlStatement& call, const QList<QVariant>& values,
+                                      StatementResult& result) {
     QString name = call.procedure;
     QString params;
     QByteArray body;
@@ -234,15 +231,25 @@ StatementResult EmbeddedDriver::runProcedure(const TsqlStatement& call, const QL
     auto binder = [&](sqlite3_stmt* statement, int index, const char* parameter) {
         SqliteDatabase::bind(statement, index, bound.value(bareName(parameter)));
     };
+    m_db.run(body, binder, result, m_dateOrder);
+}
+
+StatementResult EmbeddedDriver::runProcedure(const TsqlStatement& call, const QList<QVariant>& values) {
+    if (call.markers != values.size())
+        throw DataError(QString("The statement has %1 parameter markers but %2 values were supplied.")
+                            .arg(call.markers)
+                            .arg(values.size()));
+    // The procedure is looked up, its arguments bound and its body run in one transaction: one
+    // read of the file's state for the whole call, and a body that fails leaves nothing changed.
     StatementResult result;
     m_db.exec("SAVEPOINT zor_procedure");
     try {
-        m_db.run(body, binder, result, m_dateOrder);
-    } catch (const DataError&) {
+        runProcedureBody(call, values, result);
+    } catch (...) {
         try {
             m_db.exec("ROLLBACK TO zor_procedure; RELEASE zor_procedure");
         } catch (const DataError&) {
-            // The error that ended the body is the one to report.
+            // The error that ended the call is the one to report.
         }
         throw;
     }

@@ -39,6 +39,7 @@ public:
 private:
     StatementResult runSql(const QString& text, const QList<QVariant>& values);
     StatementResult runProcedure(const TsqlStatement& call, const QList<QVariant>& values);
+    void runProcedureBody(const TsqlStatement& call, const QList<QVariant>& values, StatementResult& result);
 
     QString m_databaseFolder;
     SqliteDatabase m_db;
