@@ -20,6 +20,7 @@ struct ClashWatch::Job {
     std::atomic<bool> cancelled{false};
     std::atomic<bool> finished{false};
     std::optional<ClashIndex> index; // set by the worker when the pass read everything
+    std::vector<ClashEntry> saved;   // rows posted while the pass reads (GUI thread only)
     std::thread thread;
 };
 
@@ -110,6 +111,9 @@ void ClashWatch::passFinished(const std::shared_ptr<Job>& job) {
     job->thread.join();
     const bool succeeded = job->index.has_value();
     if (succeeded) {
+        // A row saved while the pass read may have been read before its save.
+        for (const ClashEntry& saved : job->saved)
+            job->index->update(saved);
         m_known.insert(job->period, std::move(*job->index));
         remark();
     }
@@ -128,11 +132,14 @@ ClashEntry ClashWatch::recordEntry(int record) const {
 
 void ClashWatch::schedulePosted() {
     const Query& schedule = *m_data.ADOQ_RatingTable;
-    const auto known = m_known.find(currentPeriod());
-    if (known != m_known.end() && schedule.recNo() > 0) {
+    if (schedule.recNo() > 0) {
         ClashEntry saved = recordEntry(schedule.recNo() - 1);
         saved.group = m_editor.group().keyIsNull() ? QString() : m_editor.group().shownText();
-        known->update(saved);
+        const auto known = m_known.find(saved.period);
+        if (known != m_known.end())
+            known->update(saved);
+        else if (m_running && m_running->period == saved.period)
+            m_running->saved.push_back(saved);
     }
     remark();
 }
