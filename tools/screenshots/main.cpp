@@ -45,7 +45,7 @@ bool SaveDialogShots(const QDir& folder, const ProgramContext& context) {
     return dialog.grab().save(folder.filePath("signin-dialog-panel.png")) && saved;
 }
 
-// The group of the demo data with clashes, its marked cells and the tooltip of its room clash,
+// The group of the demo data with clashes, its marked cells and the tooltip of its examiner clash,
 // painted over the window where it shows.
 bool SaveClashShot(const QDir& folder, TForm1& window) {
     if (window.clashes().passRunning()) {
@@ -63,15 +63,15 @@ bool SaveClashShot(const QDir& folder, TForm1& window) {
     const int discipline = schedule.columnIndex("Discipline");
     int record = -1;
     for (int r = 0; r < schedule.recordCount(); ++r)
-        if (schedule.cellAt(r, discipline).toString() == QString::fromUtf8("Базы данных"))
+        if (schedule.cellAt(r, discipline).toString() == QString::fromUtf8("Операционные системы"))
             record = r;
-    int room = -1;
+    int examiner = -1;
     for (int c = 0; c < grid.model().columnCount(); ++c)
-        if (grid.model().column(c)->fieldName() == "Audience_1")
-            room = c;
-    if (record < 0 || room < 0)
+        if (grid.model().column(c)->fieldName() == "t_fio")
+            examiner = c;
+    if (record < 0 || examiner < 0)
         return false;
-    const QPoint at = grid.cellRect(record, room).center();
+    const QPoint at = grid.cellRect(record, examiner).center();
     QHelpEvent help(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
     QApplication::sendEvent(grid.viewport(), &help);
     QCoreApplication::processEvents();
