@@ -9,19 +9,40 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <optional>
 #include <thread>
+
+namespace {
+
+// How long the end of the watch waits for a pass stuck in a statement (a slow server, a link lost
+// without a word) before leaving it to end on its own.
+constexpr std::chrono::milliseconds EndWait{1000};
+
+} // namespace
 
 struct ClashWatch::Job {
     QString period;
     QVariant year;
     QVariant semester;
     std::atomic<bool> cancelled{false};
-    std::atomic<bool> finished{false};
     std::optional<ClashIndex> index; // set by the worker when the pass read everything
     std::vector<ClashEntry> saved;   // rows posted while the pass reads (GUI thread only)
     std::thread thread;
+
+    // Guards the two below: the worker tells its owner through them, and the owner leaves.
+    std::mutex lock;
+    std::condition_variable ended;
+    bool finished = false;
+    ClashWatch* owner = nullptr;
+
+    bool hasFinished() {
+        const std::lock_guard<std::mutex> guard(lock);
+        return finished;
+    }
 };
 
 ClashWatch::ClashWatch(TDM_MB& data, ScheduleEditor& editor, const QString& databaseFolder, QObject* parent)
@@ -39,8 +60,20 @@ ClashWatch::ClashWatch(TDM_MB& data, ScheduleEditor& editor, const QString& data
 
 ClashWatch::~ClashWatch() {
     abandonPass();
-    for (const std::shared_ptr<Job>& job : m_abandoned)
-        job->thread.join();
+    // A pass checks for its end before each statement, so it normally ends at once. One stuck in a
+    // statement is left behind after a short wait: it holds all it needs, tells no one when it
+    // ends, and must not keep the program from ending.
+    const auto deadline = std::chrono::steady_clock::now() + EndWait;
+    for (const std::shared_ptr<Job>& job : m_abandoned) {
+        std::unique_lock<std::mutex> guard(job->lock);
+        job->owner = nullptr;
+        const bool finished = job->ended.wait_until(guard, deadline, [&job] { return job->finished; });
+        guard.unlock();
+        if (finished)
+            job->thread.join();
+        else
+            job->thread.detach();
+    }
 }
 
 QString ClashWatch::currentPeriod() const {
@@ -62,7 +95,7 @@ void ClashWatch::followSelection() {
 void ClashWatch::startPass(const QString& period) {
     // Passes abandoned earlier and ended since are joined here, without waiting.
     std::erase_if(m_abandoned, [](const std::shared_ptr<Job>& job) {
-        if (!job->finished)
+        if (!job->hasFinished())
             return false;
         job->thread.join();
         return true;
@@ -71,11 +104,12 @@ void ClashWatch::startPass(const QString& period) {
     job->period = period;
     job->year = m_editor.year().keyValue();
     job->semester = m_editor.semester().keyValue();
+    job->owner = this;
     m_running = job;
     const QString connectionString = m_data.ADOCon->connectionString();
     const int timeout = m_data.ADOCon->commandTimeout();
     const QString folder = m_databaseFolder;
-    job->thread = std::thread([this, job, connectionString, timeout, folder] {
+    job->thread = std::thread([job, connectionString, timeout, folder] {
         try {
             Connection connection(QStringLiteral("ClashCon"));
             connection.setDatabaseFolder(folder);
@@ -89,10 +123,13 @@ void ClashWatch::startPass(const QString& period) {
         } catch (const std::exception&) {
             // A refused statement or a lost connection: the pass leaves no marks.
         }
+        const std::lock_guard<std::mutex> guard(job->lock);
         job->finished = true;
-        if (!job->cancelled)
+        job->ended.notify_all();
+        // The owner is alive while the lock is held; a call queued to it goes with it.
+        if (ClashWatch* owner = job->owner; owner && !job->cancelled)
             QMetaObject::invokeMethod(
-                this, [this, job] { passFinished(job); }, Qt::QueuedConnection);
+                owner, [owner, job] { owner->passFinished(job); }, Qt::QueuedConnection);
     });
 }
 

@@ -6,6 +6,7 @@
 #include "schedule/clashwatch.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QSignalSpy>
 #include <QTest>
@@ -50,6 +51,19 @@ protected:
         const QList<QJsonObject> log = m_standIn->log();
         return static_cast<int>(std::count_if(
             log.begin(), log.end(), [](const QJsonObject& o) { return o.value("kind").toString() == "login"; }));
+    }
+
+    // Waits until the stand-in holds back a statement by a delay rule of that many milliseconds.
+    bool waitForDelay(int ms) {
+        const auto delayed = [this, ms] {
+            const QList<QJsonObject> log = m_standIn->log();
+            return std::any_of(log.begin(), log.end(), [ms](const QJsonObject& o) {
+                return o.value("kind").toString() == "fault" && o.value("rule").toObject().value("ms").toInt() == ms;
+            });
+        };
+        for (QDeadlineTimer wait(10000); !delayed() && !wait.hasExpired();)
+            QTest::qWait(10);
+        return delayed();
     }
 
     std::unique_ptr<ClashWatch> m_watch;
@@ -111,15 +125,7 @@ TEST_F(SqlServerClashTest, ARowSavedAfterThePassReadItCountsAsSaved) {
     QSignalSpy ended(m_watch.get(), &ClashWatch::passEnded);
     pickPeriod();
     pickGroup();
-    const auto lateCallStarted = [this] {
-        const QList<QJsonObject> log = m_standIn->log();
-        return std::any_of(log.begin(), log.end(), [](const QJsonObject& o) {
-            return o.value("kind").toString() == "fault" && o.value("rule").toObject().value("ms").toInt() == 1500;
-        });
-    };
-    for (QDeadlineTimer wait(10000); !lateCallStarted() && !wait.hasExpired();)
-        QTest::qWait(10);
-    ASSERT_TRUE(lateCallStarted());
+    ASSERT_TRUE(waitForDelay(1500));
     const int discipline = schedule().columnIndex("Discipline");
     int moved = -1, sociology = -1;
     for (int r = 0; r < schedule().recordCount(); ++r) {
@@ -143,4 +149,20 @@ TEST_F(SqlServerClashTest, ARowSavedAfterThePassReadItCountsAsSaved) {
     EXPECT_TRUE(ended.first().first().toBool());
     EXPECT_TRUE(m_watch->clashesOfRecord(sociology).empty());
     EXPECT_TRUE(m_watch->clashesOfRecord(moved).empty());
+}
+
+// A pass stuck in a statement does not keep the watch (and the program with it) from ending; the
+// editor's own connection goes on working.
+TEST_F(SqlServerClashTest, APassStuckInAStatementIsLeftBehindAtTheEnd) {
+    m_standIn->setFaultRules(QJsonArray{
+        QJsonObject{{"match", "GROUP BY id_group, p20, id_faculty"}, {"action", "delay"}, {"ms", 20000}, {"times", 1}}});
+    pickPeriod();
+    ASSERT_TRUE(waitForDelay(20000));
+    QElapsedTimer ending;
+    ending.start();
+    m_watch.reset();
+    EXPECT_LT(ending.elapsed(), 10000) << "the end waited for the stuck statement";
+    pickGroup();
+    EXPECT_EQ(schedule().recordCount(), 12);
+    EXPECT_TRUE(m_shell.errors.isEmpty());
 }
