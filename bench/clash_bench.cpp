@@ -2,6 +2,7 @@
 // against a bare loop of the same statements (the groups from RatingView, then the body of
 // GetRatingTable per group) stepped through SQLite's C API (goal: ratio at most 1.5); and the
 // longest stretch for which the pass keeps the GUI thread busy (goal: under 16 ms).
+#include "benchsupport.h"
 #include "context/usershell.h"
 #include "data/connection.h"
 #include "data/embedded/databasebuilder.h"
@@ -21,6 +22,9 @@
 #include <vector>
 
 namespace {
+
+using benchsupport::Median;
+using benchsupport::Seconds;
 
 constexpr int Groups = 300;
 constexpr int EntriesPerGroup = 12;
@@ -63,33 +67,6 @@ ClashDatabase& Database() {
     return database;
 }
 
-QString ProcedureBody() {
-    QFile file(QStringLiteral(ZOR_DB_FOLDER "/procedures/GetRatingTable.sql"));
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll());
-}
-
-void Copy(sqlite3_stmt* statement, std::vector<QVariant>& cells) {
-    const int columns = sqlite3_column_count(statement);
-    for (int i = 0; i < columns; ++i) {
-        switch (sqlite3_column_type(statement, i)) {
-        case SQLITE_INTEGER:
-            cells.emplace_back(static_cast<qlonglong>(sqlite3_column_int64(statement, i)));
-            break;
-        case SQLITE_FLOAT:
-            cells.emplace_back(sqlite3_column_double(statement, i));
-            break;
-        case SQLITE_NULL:
-            cells.emplace_back();
-            break;
-        default:
-            cells.emplace_back(
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
-                                  sqlite3_column_bytes(statement, i)));
-        }
-    }
-}
-
 // The reference: the same statements stepped through the C API, every value copied.
 std::size_t BareLoop(sqlite3* db, const QByteArray& body) {
     const QByteArray groups =
@@ -101,7 +78,7 @@ std::size_t BareLoop(sqlite3* db, const QByteArray& body) {
     sqlite3_bind_int64(list, 2, Semester.toLongLong());
     std::vector<QVariant> groupCells;
     while (sqlite3_step(list) == SQLITE_ROW)
-        Copy(list, groupCells);
+        benchsupport::CopyRow(list, groupCells);
     sqlite3_finalize(list);
     std::vector<QVariant> cells;
     for (std::size_t g = 0; g + 2 < groupCells.size(); g += 3) {
@@ -114,29 +91,18 @@ std::size_t BareLoop(sqlite3* db, const QByteArray& body) {
         for (int i = 0; i < 4; ++i)
             sqlite3_bind_int64(statement, sqlite3_bind_parameter_index(statement, names[i]), values[i]);
         while (sqlite3_step(statement) == SQLITE_ROW)
-            Copy(statement, cells);
+            benchsupport::CopyRow(statement, cells);
         sqlite3_finalize(statement);
     }
     benchmark::DoNotOptimize(cells.data());
     return cells.size();
 }
 
-double Seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 void BM_ClashPass(benchmark::State& state) {
     ClashDatabase& database = Database();
     sqlite3* db = nullptr;
     sqlite3_open_v2(QFile::encodeName(database.file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    const QByteArray body = ProcedureBody().toUtf8();
+    const QByteArray body = benchsupport::ProcedureBody(QStringLiteral("GetRatingTable")).toUtf8();
     Connection connection;
     connection.setConnectionString(database.connectionString());
     connection.open();
@@ -215,11 +181,3 @@ void BM_ClashPassGuiBusy(benchmark::State& state) {
 BENCHMARK(BM_ClashPassGuiBusy)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

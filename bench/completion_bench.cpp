@@ -4,6 +4,7 @@
 // bookkeeping), each against a plain case-insensitive prefix scan of the same strings for the same
 // candidates. The candidate, typed in capitals, begins only the last type, so every scan runs to
 // the end of the table. Goal: ratio at most 1.5.
+#include "benchsupport.h"
 #include "data/embedded/databasebuilder.h"
 #include "datamodule/tdm_mb.h"
 #include "grid/celleditor.h"
@@ -22,6 +23,9 @@
 #include <vector>
 
 namespace {
+
+using benchsupport::Median;
+using benchsupport::Seconds;
 
 constexpr int Types = 10000;
 constexpr int CandidateLength = 5;
@@ -80,17 +84,6 @@ int PlainScan(const QStringList& strings, QStringView candidate) {
         if (strings[i].startsWith(candidate, Qt::CaseInsensitive))
             return static_cast<int>(i);
     return -1;
-}
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The data module on the database with the group's schedule open, and the grid on its control type.
@@ -162,11 +155,3 @@ void BM_TypingACandidate(benchmark::State& state) {
 BENCHMARK(BM_TypingACandidate)->Unit(benchmark::kMicrosecond)->Iterations(300);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,6 +4,7 @@
 // opening it with no grid attached (goal: ratio at most 1.2); Find next over the 100,000-row
 // schedule in every column for a text of the last row only, against a plain loop that upper-cases
 // and searches the same display texts (goal: ratio at most 1.5). Offscreen platform.
+#include "benchsupport.h"
 #include "app/application.h"
 #include "data/embedded/databasebuilder.h"
 #include "data/field.h"
@@ -24,6 +25,9 @@
 #include <vector>
 
 namespace {
+
+using benchsupport::Median;
+using benchsupport::Seconds;
 
 constexpr int LargeRows = 100000;
 constexpr int SmallRows = 20;
@@ -70,17 +74,6 @@ std::unique_ptr<TDBGrid> Grid(DataSource* source) {
     grid->show();
     QCoreApplication::processEvents();
     return grid;
-}
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The title font's metrics, as the widget measures.

@@ -1,6 +1,7 @@
 // Opening the schedule query on a group of 100,000 rows, against a bare loop that steps the same
 // SELECT through SQLite's C API and copies each value into a vector. Reports the ratio of the two
 // (goal: at most 1.5) and the peak memory per row while opening.
+#include "benchsupport.h"
 #include "data/embedded/databasebuilder.h"
 #include "datamodule/tdm_mb.h"
 
@@ -14,6 +15,9 @@
 #include <vector>
 
 namespace {
+
+using benchsupport::Median;
+using benchsupport::Seconds;
 
 constexpr int Rows = 100000;
 // The benchmark group of db/large.sql.
@@ -35,12 +39,6 @@ LargeDatabase& Database() {
     return database;
 }
 
-QString ProcedureBody() {
-    QFile file(QStringLiteral(ZOR_DB_FOLDER "/procedures/GetRatingTable.sql"));
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll());
-}
-
 // The reference: the SELECT stepped through the C API, each value copied into a vector.
 std::size_t BareLoop(sqlite3* db, const QByteArray& select) {
     sqlite3_stmt* statement = nullptr;
@@ -51,34 +49,11 @@ std::size_t BareLoop(sqlite3* db, const QByteArray& select) {
                            Keys[i].toLongLong());
     const int columns = sqlite3_column_count(statement);
     std::vector<QVariant> cells;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        for (int i = 0; i < columns; ++i) {
-            switch (sqlite3_column_type(statement, i)) {
-            case SQLITE_INTEGER:
-                cells.emplace_back(static_cast<qlonglong>(sqlite3_column_int64(statement, i)));
-                break;
-            case SQLITE_FLOAT:
-                cells.emplace_back(sqlite3_column_double(statement, i));
-                break;
-            case SQLITE_NULL:
-                cells.emplace_back();
-                break;
-            default:
-                cells.emplace_back(
-                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
-                                      sqlite3_column_bytes(statement, i)));
-            }
-        }
-    }
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        benchsupport::CopyRow(statement, cells);
     sqlite3_finalize(statement);
     benchmark::DoNotOptimize(cells.data());
     return cells.size() / static_cast<std::size_t>(std::max(columns, 1));
-}
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // Resident and peak resident set of the process in bytes (Linux).
@@ -103,7 +78,7 @@ void BM_OpenRatingTable(benchmark::State& state) {
     LargeDatabase& database = Database();
     sqlite3* db = nullptr;
     sqlite3_open_v2(QFile::encodeName(database.file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    const QByteArray select = ProcedureBody().toUtf8();
+    const QByteArray select = benchsupport::ProcedureBody(QStringLiteral("GetRatingTable")).toUtf8();
 
     TDM_MB module;
     module.ADOCon->setConnectionString(
@@ -137,10 +112,8 @@ void BM_OpenRatingTable(benchmark::State& state) {
         bare.push_back(Seconds([&] { BareLoop(db, select); }));
         state.ResumeTiming();
     }
-    std::sort(opens.begin(), opens.end());
-    std::sort(bare.begin(), bare.end());
-    const double openMedian = opens[opens.size() / 2];
-    const double bareMedian = bare[bare.size() / 2];
+    const double openMedian = Median(opens);
+    const double bareMedian = Median(bare);
     state.counters["rows"] = rows;
     state.counters["open_ms"] = openMedian * 1000;
     state.counters["bare_ms"] = bareMedian * 1000;
@@ -155,11 +128,3 @@ void BM_OpenRatingTable(benchmark::State& state) {
 BENCHMARK(BM_OpenRatingTable)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
