@@ -4,8 +4,8 @@
 // opening it with no grid attached (goal: ratio at most 1.2); Find next over the 100,000-row
 // schedule in every column for a text of the last row only, against a plain loop that upper-cases
 // and searches the same display texts (goal: ratio at most 1.5). Offscreen platform.
-#include "benchsupport.h"
 #include "app/application.h"
+#include "benchsupport.h"
 #include "data/embedded/databasebuilder.h"
 #include "data/field.h"
 #include "datamodule/tdm_mb.h"

@@ -41,8 +41,9 @@ void CopyRow(sqlite3_stmt* statement, std::vector<QVariant>& cells) {
             cells.emplace_back();
             break;
         default:
-            cells.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
-                                                 sqlite3_column_bytes(statement, i)));
+            cells.emplace_back(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, i)),
+                                  sqlite3_column_bytes(statement, i)));
         }
     }
 }

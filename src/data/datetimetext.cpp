@@ -60,9 +60,16 @@ QDateTime ParseDateTimeText(const QString& text, const QLocale& locale) {
             continue;
         const QString timeText = trimmed.mid(split + 1).trimmed();
         for (const QLocale::FormatType type : {QLocale::LongFormat, QLocale::ShortFormat}) {
-            const QTime time = locale.toTime(timeText, TimeFormat(locale, type));
-            if (time.isValid())
-                return QDateTime(date, time);
+            const QString format = TimeFormat(locale, type);
+            // Hours are typed with one digit too ("9:30" where the format says "HH:mm").
+            const QString oneDigitHours = QString(format)
+                                              .replace(QLatin1String("HH"), QLatin1String("H"))
+                                              .replace(QLatin1String("hh"), QLatin1String("h"));
+            for (const QString& each : {format, oneDigitHours}) {
+                const QTime time = locale.toTime(timeText, each);
+                if (time.isValid())
+                    return QDateTime(date, time);
+            }
         }
     }
     const QDate date = ReadDate(trimmed, locale, dateFormat);

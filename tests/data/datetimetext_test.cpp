@@ -34,6 +34,9 @@ TEST(DateTimeTextTest, ReadsWhatItShowsAndWhatUsersType) {
         {"ru_RU", "15.06.2024", QDateTime(QDate(2024, 6, 15), QTime(0, 0))},
         {"ru_RU", " 15.06.2024 10:30:00 ", QDateTime(QDate(2024, 6, 15), QTime(10, 30))},
         {"ru_RU", "15.06.2024 10:30", QDateTime(QDate(2024, 6, 15), QTime(10, 30))},
+        // One digit of hours where the format has two.
+        {"ru_RU", "15.06.2024 9:05", QDateTime(QDate(2024, 6, 15), QTime(9, 5))},
+        {"ru_RU", "15.06.2024 9:05:30", QDateTime(QDate(2024, 6, 15), QTime(9, 5, 30))},
         {"en_US", "6/15/24 2:05:09 PM", QDateTime(QDate(2024, 6, 15), QTime(14, 5, 9))},
         // Two-digit years fall in the hundred years from fifty years ago.
         {"de_DE", "02.01.27", QDateTime(QDate(2027, 1, 2), QTime(0, 0))},

@@ -49,8 +49,9 @@ protected:
 
     int logins() const {
         const QList<QJsonObject> log = m_standIn->log();
-        return static_cast<int>(std::count_if(
-            log.begin(), log.end(), [](const QJsonObject& o) { return o.value("kind").toString() == "login"; }));
+        return static_cast<int>(std::count_if(log.begin(), log.end(), [](const QJsonObject& o) {
+            return o.value("kind").toString() == "login";
+        }));
     }
 
     // Waits until the stand-in holds back a statement by a delay rule of that many milliseconds.
@@ -58,7 +59,8 @@ protected:
         const auto delayed = [this, ms] {
             const QList<QJsonObject> log = m_standIn->log();
             return std::any_of(log.begin(), log.end(), [ms](const QJsonObject& o) {
-                return o.value("kind").toString() == "fault" && o.value("rule").toObject().value("ms").toInt() == ms;
+                return o.value("kind").toString() == "fault" &&
+                       o.value("rule").toObject().value("ms").toInt() == ms;
             });
         };
         for (QDeadlineTimer wait(10000); !delayed() && !wait.hasExpired();)
@@ -119,9 +121,9 @@ TEST_F(SqlServerClashTest, ARowSavedAfterThePassReadItCountsAsSaved) {
     // schedule comes late, so that the save falls after the pass has read ИВТ-241. Only the pass
     // writes its call with a blank after "=".
     const QString passCall = QStringLiteral("GetRatingTable @id_a_year = ");
-    m_standIn->setFaultRules(QJsonArray{
-        QJsonObject{{"match", passCall}, {"action", "delay"}, {"ms", 0}, {"times", 3}},
-        QJsonObject{{"match", passCall}, {"action", "delay"}, {"ms", 1500}, {"times", 1}}});
+    m_standIn->setFaultRules(
+        QJsonArray{QJsonObject{{"match", passCall}, {"action", "delay"}, {"ms", 0}, {"times", 3}},
+                   QJsonObject{{"match", passCall}, {"action", "delay"}, {"ms", 1500}, {"times", 1}}});
     QSignalSpy ended(m_watch.get(), &ClashWatch::passEnded);
     pickPeriod();
     pickGroup();
@@ -154,8 +156,8 @@ TEST_F(SqlServerClashTest, ARowSavedAfterThePassReadItCountsAsSaved) {
 // A pass stuck in a statement does not keep the watch (and the program with it) from ending; the
 // editor's own connection goes on working.
 TEST_F(SqlServerClashTest, APassStuckInAStatementIsLeftBehindAtTheEnd) {
-    m_standIn->setFaultRules(QJsonArray{
-        QJsonObject{{"match", "GROUP BY id_group, p20, id_faculty"}, {"action", "delay"}, {"ms", 20000}, {"times", 1}}});
+    m_standIn->setFaultRules(QJsonArray{QJsonObject{
+        {"match", "GROUP BY id_group, p20, id_faculty"}, {"action", "delay"}, {"ms", 20000}, {"times", 1}}});
     pickPeriod();
     ASSERT_TRUE(waitForDelay(20000));
     QElapsedTimer ending;
