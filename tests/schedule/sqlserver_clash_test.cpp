@@ -123,11 +123,11 @@ TEST_F(SqlServerClashTest, ARowSavedAfterThePassReadItCountsAsSaved) {
     const QString passCall = QStringLiteral("GetRatingTable @id_a_year = ");
     m_standIn->setFaultRules(
         QJsonArray{QJsonObject{{"match", passCall}, {"action", "delay"}, {"ms", 0}, {"times", 3}},
-                   QJsonObject{{"match", passCall}, {"action", "delay"}, {"ms", 1500}, {"times", 1}}});
+                   QJsonObject{{"match", passCall}, {"action", "delay"}, {"ms", 3000}, {"times", 1}}});
     QSignalSpy ended(m_watch.get(), &ClashWatch::passEnded);
     pickPeriod();
     pickGroup();
-    ASSERT_TRUE(waitForDelay(1500));
+    ASSERT_TRUE(waitForDelay(3000));
     const int discipline = schedule().columnIndex("Discipline");
     int moved = -1, sociology = -1;
     for (int r = 0; r < schedule().recordCount(); ++r) {
