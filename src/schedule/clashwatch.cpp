@@ -6,6 +6,7 @@
 #include "datamodule/tdm_mb.h"
 #include "scheduleeditor.h"
 
+#include <QLocale>
 #include <QMetaObject>
 
 #include <atomic>
@@ -229,8 +230,8 @@ QString ClashWatch::ToolTipLine(const Clash& clash) {
     const ClashEntry& other = clash.other;
     return QString::fromUtf8(what) + QStringLiteral(": ") + other.group + QStringLiteral(", ") +
            other.discipline + QStringLiteral(", ") + other.examiner + QString::fromUtf8(", ауд. ") +
-           other.room.trimmed() + QStringLiteral(", ") + other.date.toString(QStringLiteral("dd.MM.yyyy")) +
-           u' ' + other.time.trimmed();
+           other.room.trimmed() + QStringLiteral(", ") +
+           QLocale().toString(other.date, QLocale::ShortFormat) + u' ' + other.time.trimmed();
 }
 
 CellMark ClashWatch::cellMark(int record, const QString& fieldName) const {

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolTip>
@@ -84,16 +85,22 @@ TEST_F(ClashWatchWidgetTest, MarksTheClashingCellsWithTheirTooltips) {
     EXPECT_EQ(painted(busyDay, "Time_1"), grid().color());
     EXPECT_EQ(painted(quiet, "Date_1"), grid().color());
 
-    EXPECT_EQ(
-        toolTip(roomClash, "Audience_1"),
-        QString::fromUtf8("Аудитория занята: ИВТ-231, Программирование на языке C++, Никитина М. С., "
-                          "ауд. 1-402, 26.12.2025 14:00"));
+    // Dates as the grid shows them, in the user's short format.
+    const auto day = [](int y, int m, int d) {
+        return QLocale().toString(QDate(y, m, d), QLocale::ShortFormat);
+    };
+    EXPECT_EQ(toolTip(roomClash, "Audience_1"),
+              QString::fromUtf8("Аудитория занята: ИВТ-231, Программирование на языке C++, Никитина М. С., "
+                                "ауд. 1-402, ") +
+                  day(2025, 12, 26) + " 14:00");
     EXPECT_EQ(toolTip(examinerClash, "t_fio"),
               QString::fromUtf8("Экзаменатор в другой аудитории: ИВТ-231, Компьютерные сети, Козлов П. А., "
-                                "ауд. 1-402, 13.01.2026 10:40"));
+                                "ауд. 1-402, ") +
+                  day(2026, 1, 13) + " 10:40");
     EXPECT_EQ(toolTip(busyDay, "Date_1"),
               QString::fromUtf8("У группы в этот день ещё: ИВТ-241, Дискретная математика, Григорьев Д. Н., "
-                                "ауд. 1-108, 17.01.2026 09:00"));
+                                "ауд. 1-108, ") +
+                  day(2026, 1, 17) + " 09:00");
     // A cell without a mark has no tooltip to show.
     EXPECT_TRUE(grid().cellDecoration()->cellMark(quiet, "Date_1").isEmpty());
     EXPECT_TRUE(m_shell.errors.isEmpty());
