@@ -158,9 +158,8 @@ void ClashWatch::passFinished(const std::shared_ptr<Job>& job) {
     emit passEnded(succeeded);
 }
 
-ClashEntry ClashWatch::recordEntry(int record) const {
+ClashEntry ClashWatch::recordEntry(const ClashPass::Columns& columns, int record) const {
     const Query& schedule = *m_data.ADOQ_RatingTable;
-    const ClashPass::Columns columns = ClashPass::Locate(schedule.columns());
     ClashEntry entry =
         ClashPass::Entry(columns, [&](int column) -> QVariant { return schedule.cellAt(record, column); });
     entry.period = currentPeriod();
@@ -171,7 +170,7 @@ ClashEntry ClashWatch::recordEntry(int record) const {
 void ClashWatch::schedulePosted() {
     const Query& schedule = *m_data.ADOQ_RatingTable;
     if (schedule.recNo() > 0) {
-        ClashEntry saved = recordEntry(schedule.recNo() - 1);
+        ClashEntry saved = recordEntry(ClashPass::Locate(schedule.columns()), schedule.recNo() - 1);
         saved.group = m_editor.group().keyIsNull() ? QString() : m_editor.group().shownText();
         const auto known = m_known.find(saved.period);
         if (known != m_known.end())
@@ -189,9 +188,10 @@ void ClashWatch::remark() {
     const auto known = m_known.constFind(currentPeriod());
     if (schedule.isActive() && known != m_known.constEnd()) {
         bool any = false;
+        const ClashPass::Columns columns = ClashPass::Locate(schedule.columns());
         m_marks.resize(schedule.recordCount());
         for (int record = 0; record < schedule.recordCount(); ++record) {
-            m_marks[record] = known->clashesOf(recordEntry(record));
+            m_marks[record] = known->clashesOf(recordEntry(columns, record));
             any = any || !m_marks[record].empty();
         }
         if (!any)

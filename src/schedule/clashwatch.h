@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clashindex.h"
+#include "clashpass.h"
 #include "grid/celldecoration.h"
 
 #include <QHash>
@@ -58,7 +59,8 @@ private:
     void schedulePosted();
     void remark();
     QString currentPeriod() const;
-    ClashEntry recordEntry(int record) const;
+    // An entry of the shown schedule; columns: where its fields are in the schedule's result.
+    ClashEntry recordEntry(const ClashPass::Columns& columns, int record) const;
 
     TDM_MB& m_data;
     ScheduleEditor& m_editor;
