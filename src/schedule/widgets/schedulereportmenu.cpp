@@ -44,10 +44,14 @@ void ScheduleReportMenu::updateActions() {
         action->setEnabled(available);
 }
 
-void ScheduleReportMenu::print() {
+std::optional<ScheduleReport> ScheduleReportMenu::takeReport() {
     if (!m_printout.available())
-        return;
-    const std::optional<ScheduleReport> report = m_printout.take();
+        return std::nullopt;
+    return m_printout.take();
+}
+
+void ScheduleReportMenu::print() {
+    const std::optional<ScheduleReport> report = takeReport();
     if (!report)
         return;
     QPrinter printer(QPrinter::HighResolution);
@@ -60,9 +64,7 @@ void ScheduleReportMenu::print() {
 }
 
 void ScheduleReportMenu::preview() {
-    if (!m_printout.available())
-        return;
-    const std::optional<ScheduleReport> report = m_printout.take();
+    const std::optional<ScheduleReport> report = takeReport();
     if (!report)
         return;
     QPrinter printer(QPrinter::HighResolution);

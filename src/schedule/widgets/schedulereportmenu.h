@@ -43,6 +43,9 @@ public:
 private:
     void showMenu(const QPoint& position);
     void updateActions();
+    // The shown group's report, with a row in edit saved first; none when there is no group or the
+    // save fails.
+    std::optional<ScheduleReport> takeReport();
     QString askFileName(const QString& caption, const QString& extension, const QString& filter);
 
     TDBGrid& m_grid;
