@@ -1,15 +1,7 @@
 #include "tdsstandinprocess.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <thread>
-
-#ifndef _WIN32
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 namespace testsupport {
 
@@ -42,47 +34,20 @@ TdsStandInProcess::TdsStandInProcess() {
     }
     m_log = (folder / "standin.jsonl").string();
     m_control = (folder / "faults.json").string();
-    const std::string portFile = (folder / "standin.port").string();
-    std::vector<std::string> arguments = {ZOR_PYTHON,    ZOR_TDS_STANDIN_SCRIPT,
-                                          "--db",        database.string(),
-                                          "--port-file", portFile,
-                                          "--log",       m_log,
-                                          "--control",   m_control};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // Its "listening on" line is of no use here.
-        std::freopen("/dev/null", "w", stdout);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    m_pid = child;
-    for (int wait = 0; wait < 500 && m_port == 0; ++wait) {
-        std::ifstream(portFile) >> m_port;
-        if (m_port == 0) {
-            if (::waitpid(child, nullptr, WNOHANG) == child) {
-                m_pid = -1;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
+    const std::filesystem::path portFile = folder / "standin.port";
+    // Its "listening on" line is of no use here.
+    m_process = std::make_unique<RunningProgram>(
+        ZOR_PYTHON,
+        std::vector<std::string>{ZOR_TDS_STANDIN_SCRIPT, "--db", database.string(), "--port-file", portFile.string(),
+                                 "--log", m_log, "--control", m_control},
+        true);
+    m_port = std::atoi(WaitForFirstLine(*m_process, portFile).c_str());
     if (m_port == 0)
         m_error = "the SQL Server stand-in did not start: " + std::string(ZOR_TDS_STANDIN_SCRIPT);
 #endif
 }
 
-TdsStandInProcess::~TdsStandInProcess() {
-#ifndef _WIN32
-    if (m_pid > 0) {
-        ::kill(static_cast<pid_t>(m_pid), SIGKILL);
-        ::waitpid(static_cast<pid_t>(m_pid), nullptr, 0);
-    }
-#endif
-}
+TdsStandInProcess::~TdsStandInProcess() = default;
 
 std::u16string TdsStandInProcess::dataSource() const {
     const std::string text = "127.0.0.1," + std::to_string(m_port);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/runningprogram.h"
 #include "support/tempfolder.h"
 
 #include <memory>
@@ -36,7 +37,7 @@ private:
     std::string m_log;
     std::string m_control;
     int m_port = 0;
-    long long m_pid = -1;
+    std::unique_ptr<RunningProgram> m_process;
 };
 
 } // namespace testsupport

@@ -7,12 +7,6 @@
 #include <random>
 #include <sstream>
 
-#ifndef _WIN32
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 namespace testsupport {
 
 namespace {
@@ -50,56 +44,31 @@ TestHttpServer::TestHttpServer(const std::vector<std::pair<std::string, std::str
     else if (!served.empty())
         m_error = "the Windows check's server serves no files";
 #else
-    m_log = (std::filesystem::temp_directory_path() / ("zor27-http-" + UniqueTag() + ".log")).string();
-    m_ownLog = true;
-    std::vector<std::string> arguments = {ZOR_PYTHON, ZOR_HTTP_SERVER, "--log",
-                                          m_log,      "--hold",        std::to_string(holdSeconds)};
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    const std::string tag = UniqueTag();
+    m_log = (temp / ("zor27-http-" + tag + ".log")).string();
+    m_portFile = (temp / ("zor27-http-" + tag + ".port")).string();
+    std::vector<std::string> arguments = {ZOR_HTTP_SERVER, "--log", m_log, "--port-file", m_portFile,
+                                          "--hold", std::to_string(holdSeconds)};
     for (const auto& [path, file] : served) {
         arguments.push_back("--serve");
         arguments.push_back(path + "=" + file);
     }
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    int channel[2];
-    if (::pipe(channel) != 0) {
-        m_error = "pipe failed";
-        return;
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        ::dup2(channel[1], 1);
-        ::close(channel[1]);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(channel[1]);
-    m_pid = child;
-    std::string line;
-    char ch;
-    while (::read(channel[0], &ch, 1) == 1 && ch != '\n')
-        line += ch;
-    ::close(channel[0]);
-    std::istringstream(line) >> m_port >> m_closedPort;
+    m_process = std::make_unique<RunningProgram>(ZOR_PYTHON, arguments, true);
+    std::istringstream(WaitForFirstLine(*m_process, m_portFile)) >> m_port >> m_closedPort;
     if (m_port == 0)
         m_error = "the test HTTP server did not start: " + std::string(ZOR_PYTHON) + " " + ZOR_HTTP_SERVER;
 #endif
 }
 
 TestHttpServer::~TestHttpServer() {
-#ifndef _WIN32
-    if (m_pid > 0) {
-        ::kill(static_cast<pid_t>(m_pid), SIGTERM);
-        ::waitpid(static_cast<pid_t>(m_pid), nullptr, 0);
-    }
-#endif
-    if (m_ownLog) {
-        std::error_code ignored;
-        std::filesystem::remove(m_log, ignored);
-    }
+    // Natively the server and its files are this object's own.
+    if (m_process == nullptr)
+        return;
+    m_process.reset();
+    std::error_code ignored;
+    std::filesystem::remove(m_portFile, ignored);
+    std::filesystem::remove(m_log, ignored);
 }
 
 std::string TestHttpServer::hostAndPort() const {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "support/runningprogram.h"
+
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,8 +48,8 @@ private:
     std::string m_log;
     int m_port = 0;
     int m_closedPort = 0;
-    long long m_pid = -1;
-    bool m_ownLog = false;
+    std::string m_portFile;
+    std::unique_ptr<RunningProgram> m_process;
 };
 
 // The server's body pattern: byte i is (i * 7 + (i >> 8)) & 0xFF.
