@@ -13,23 +13,6 @@ std::string joinLines(std::initializer_list<std::string> lines, const char* line
 
 } // namespace
 
-std::string ReplacementScript() {
-    return joinLines(
-        {
-            "@ECHO OFF",
-            "SET ZOR_PROG=ZOR 27",
-            "SET ZOR_HOME=%CD%",
-            "SET ZOR_TEMP=%ZOR_HOME%\\tempZOR",
-            ":do_del",
-            "DEL /Q \"%ZOR_HOME%\\%ZOR_PROG%.exe\"",
-            "IF EXIST \"%ZOR_HOME%\\%ZOR_PROG%.exe\" GOTO do_del",
-            "COPY \"%ZOR_TEMP%\\%ZOR_PROG%.exe\" \"%ZOR_HOME%\\%ZOR_PROG%.exe\"",
-            "RD /S /Q \"%ZOR_TEMP%\"",
-            "\"%ZOR_HOME%\\%ZOR_PROG%.exe\"",
-        },
-        "\r\n");
-}
-
 // Only what every command interpreter down to Wine's knows: no "||" (Wine's runs both sides), no
 // TIMEOUT (Wine has none); two echo requests to the local host one second apart make the pause.
 std::string GuardedReplacementScript(int waitSeconds) {

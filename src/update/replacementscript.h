@@ -6,13 +6,6 @@
 // work in their current directory (the program folder, which the program gives them as their
 // working directory): the program "ZOR 27" there, the download in "tempZOR" below it.
 
-// The replacement batch script of the update contract: ten lines, each ending in CR LF, 293 bytes.
-// It deletes the old executable (retrying at once for as long as the program runs), copies the new
-// one, removes "tempZOR" and starts the program. It is kept byte for byte, but the program runs
-// GuardedReplacementScript instead: this one spins without pause or limit and, when the copy fails,
-// leaves no program behind.
-std::string ReplacementScript();
-
 // The batch script that the program writes as "ZOR 27.bat" and runs on Windows. Before touching
 // anything it keeps a copy of the old executable in "tempZOR"; it then retries the deletion once a
 // second for at most waitSeconds and gives up, leaving everything in place, when the program has

@@ -1,6 +1,6 @@
-// The replacement scripts: the ten-line text byte for byte, and the script that the program really
-// runs, started through the shell-run function against a running stand-in for the program (natively
-// the shell counterpart; in the Windows check the batch script under Wine's command interpreter).
+// The replacement script that the program really runs, started through the shell-run function
+// against a running stand-in for the program (natively the shell counterpart; in the Windows check
+// the batch script under Wine's command interpreter).
 #include "platform/shellrun.h"
 #include "support/runningprogram.h"
 #include "support/tempfolder.h"
@@ -21,22 +21,6 @@ using testsupport::ReadFileBytes;
 using testsupport::RunningProgram;
 using testsupport::WaitFor;
 using testsupport::WriteFileBytes;
-
-TEST(ReplacementScriptTest, TheTenLinesEachEndingInCrLf) {
-    const std::string expected = "@ECHO OFF\r\n"
-                                 "SET ZOR_PROG=ZOR 27\r\n"
-                                 "SET ZOR_HOME=%CD%\r\n"
-                                 "SET ZOR_TEMP=%ZOR_HOME%\\tempZOR\r\n"
-                                 ":do_del\r\n"
-                                 "DEL /Q \"%ZOR_HOME%\\%ZOR_PROG%.exe\"\r\n"
-                                 "IF EXIST \"%ZOR_HOME%\\%ZOR_PROG%.exe\" GOTO do_del\r\n"
-                                 "COPY \"%ZOR_TEMP%\\%ZOR_PROG%.exe\" \"%ZOR_HOME%\\%ZOR_PROG%.exe\"\r\n"
-                                 "RD /S /Q \"%ZOR_TEMP%\"\r\n"
-                                 "\"%ZOR_HOME%\\%ZOR_PROG%.exe\"\r\n";
-    const std::string script = ReplacementScript();
-    EXPECT_EQ(script, expected);
-    EXPECT_EQ(script.size(), 293u);
-}
 
 namespace {
 
