@@ -58,6 +58,15 @@ QString Installation::updateDownload() const {
     return updateFolder() + separator() + QString::fromLatin1(ProgramName) + executableSuffix();
 }
 
+QString Installation::updateDownloadPart(long long processId) const {
+    return updateFolder() + separator() + QString::fromLatin1(ProgramName) + QLatin1Char('.') +
+           QString::number(processId) + QStringLiteral(".part");
+}
+
+QString Installation::updateLock() const {
+    return updateFolder() + separator() + QString::fromLatin1(ProgramName) + QStringLiteral(".lock");
+}
+
 QString Installation::updateScript() const {
     return inProgramFolder(QString::fromLatin1(ProgramName) + QStringLiteral(".bat"));
 }

@@ -33,8 +33,14 @@ public:
     const QString& bootstrapFile() const { return m_bootstrapFile; }
     // "tempZOR", where an update downloads the new executable.
     QString updateFolder() const;
-    // "tempZOR\ZOR 27.exe" (on Windows; the system's executable suffix elsewhere).
+    // "tempZOR\ZOR 27.exe" (on Windows; the system's executable suffix elsewhere): a complete
+    // download, the only file there that the replacement script installs.
     QString updateDownload() const;
+    // "tempZOR\ZOR 27.PID.part": where the process with that identifier downloads, before the
+    // complete file is renamed to updateDownload().
+    QString updateDownloadPart(long long processId) const;
+    // "tempZOR\ZOR 27.lock": the file whose lock lets one copy of the program update at a time.
+    QString updateLock() const;
     // "ZOR 27.bat", the replacement script an update leaves beside the executable.
     QString updateScript() const;
     // "ZOR 27.sh", the replacement script's POSIX shell counterpart.

@@ -5,6 +5,7 @@
 #include "context/usershell.h"
 #include "platform/currentprocess.h"
 #include "platform/download.h"
+#include "platform/filelock.h"
 #include "platform/shellrun.h"
 #include "platform/wholefile.h"
 #include "replacementscript.h"
@@ -14,24 +15,33 @@
 #include <QDir>
 #include <QFile>
 
+#include <optional>
+#include <utility>
+
 const char* const UpdateNotice = "Идёт обновление программы, ПОДОЖДИТЕ...";
 const char* const UpdateServerUnreachable = "Сервер обновлений не доступен.\rОбратитесь к администратору.";
 const char* const UpdateCaption = "Уведомление";
 const char* const PackagedUpdateRefused =
     "Программа установлена системным пакетом и не может обновить себя сама.\r"
     "Обратитесь к администратору: нужно обновить пакет zor27.";
+const char* const UpdateUnderwayElsewhere = "Обновление программы уже выполняется другой её копией.\r"
+                                            "Дождитесь его окончания и запустите программу снова.";
 
-// Marks the view's update as underway for its lifetime, unless the update ends as it should (the
-// program ending): an update that fails with an error may be ordered again.
+// Marks the view's update as underway, and keeps the installation's lock in the view, for its
+// lifetime, unless the update ends as it should (the program ending): an update that fails with an
+// error lets the lock go and may be ordered again.
 class UpdateGuard {
 public:
     explicit UpdateGuard(UpdateView& view) : m_view(view) { m_view.m_updateUnderway = true; }
     ~UpdateGuard() {
-        if (!m_kept)
-            m_view.m_updateUnderway = false;
+        if (m_kept)
+            return;
+        m_view.m_updateUnderway = false;
+        m_view.m_installationLock.reset();
     }
     UpdateGuard(const UpdateGuard&) = delete;
     UpdateGuard& operator=(const UpdateGuard&) = delete;
+    void holdLock(platform::FileLock lock) { m_view.m_installationLock = std::move(lock); }
     void keep() { m_kept = true; }
 
 private:
@@ -44,6 +54,24 @@ namespace {
 // The platform layer takes paths in UTF-8 on every system.
 std::string systemPath(const QString& path) {
     return path.toStdString();
+}
+
+// Downloads into a file of this process's own and gives it the download's name only when it is
+// complete, so that the replacement script never finds a part of a program under that name. A
+// failed download, or one that an error ends, leaves no file of its own behind.
+bool downloadProgram(const Installation& installation) {
+    const QString part = installation.updateDownloadPart(platform::CurrentProcessId());
+    try {
+        if (platform::DownloadToFile(systemPath(UpdateUrl()), systemPath(part))) {
+            platform::RenameReplacing(systemPath(part), systemPath(installation.updateDownload()));
+            return true;
+        }
+    } catch (...) {
+        QFile::remove(part);
+        throw;
+    }
+    QFile::remove(part);
+    return false;
 }
 
 } // namespace
@@ -69,7 +97,20 @@ void RunProgramUpdate(UpdateView& view, const ProgramContext& context) {
     context.shell.processPendingEvents();
     QDir(installation.programFolder()).mkdir(QStringLiteral("tempZOR"));
 
-    if (!platform::DownloadToFile(systemPath(UpdateUrl()), systemPath(installation.updateDownload()))) {
+    // Another copy of the program in this folder is updating it: this one ends as after an update,
+    // touching no file. The lock of a copy that died has gone with it.
+    std::optional<platform::FileLock> lock =
+        platform::FileLock::tryAcquire(systemPath(installation.updateLock()));
+    if (!lock) {
+        guard.keep();
+        context.shell.messageBox(QString::fromUtf8(UpdateUnderwayElsewhere), QString::fromUtf8(UpdateCaption),
+                                 UserShell::IconInformation);
+        context.shell.requestTermination();
+        return;
+    }
+    guard.holdLock(std::move(*lock));
+
+    if (!downloadProgram(installation)) {
         guard.keep();
         context.shell.messageBox(QString::fromUtf8(UpdateServerUnreachable), QString::fromUtf8(UpdateCaption),
                                  UserShell::IconInformation);

@@ -13,23 +13,6 @@ std::string joinLines(std::initializer_list<std::string> lines, const char* line
 
 } // namespace
 
-std::string ReplacementScript() {
-    return joinLines(
-        {
-            "@ECHO OFF",
-            "SET ZOR_PROG=ZOR 27",
-            "SET ZOR_HOME=%CD%",
-            "SET ZOR_TEMP=%ZOR_HOME%\\tempZOR",
-            ":do_del",
-            "DEL /Q \"%ZOR_HOME%\\%ZOR_PROG%.exe\"",
-            "IF EXIST \"%ZOR_HOME%\\%ZOR_PROG%.exe\" GOTO do_del",
-            "COPY \"%ZOR_TEMP%\\%ZOR_PROG%.exe\" \"%ZOR_HOME%\\%ZOR_PROG%.exe\"",
-            "RD /S /Q \"%ZOR_TEMP%\"",
-            "\"%ZOR_HOME%\\%ZOR_PROG%.exe\"",
-        },
-        "\r\n");
-}
-
 // Only what every command interpreter down to Wine's knows: no "||" (Wine's runs both sides), no
 // TIMEOUT (Wine has none); two echo requests to the local host one second apart make the pause.
 std::string GuardedReplacementScript(int waitSeconds) {
@@ -70,8 +53,11 @@ std::string GuardedReplacementScript(int waitSeconds) {
 }
 
 // A running executable can be removed here, so the script watches the process instead; the rename
-// replaces the old file in one step.
+// replaces the old file in one step. It holds the program's update lock (util-linux flock on
+// descriptor 9) from the moment the program lets it go until it is done, so that no copy of the
+// program started meanwhile downloads into "tempZOR" while it copies from there and removes it.
 std::string ShellReplacementScript(long long processId, int waitSeconds) {
+    const std::string wait = std::to_string(waitSeconds);
     return joinLines(
         {
             "ZOR_PROG='ZOR 27'",
@@ -79,9 +65,12 @@ std::string ShellReplacementScript(long long processId, int waitSeconds) {
             "ZOR_TEMP=\"$ZOR_HOME/tempZOR\"",
             "ZOR_PID=" + std::to_string(processId),
             "ZOR_TRIES=0",
+            "[ -d \"$ZOR_TEMP\" ] || exit 1",
+            "exec 9>>\"$ZOR_TEMP/$ZOR_PROG.lock\"",
+            "flock -w " + wait + " 9 || exit 1",
             "while kill -0 \"$ZOR_PID\" 2>/dev/null; do",
             "    ZOR_TRIES=$((ZOR_TRIES + 1))",
-            "    [ \"$ZOR_TRIES\" -le " + std::to_string(waitSeconds) + " ] || exit 1",
+            "    [ \"$ZOR_TRIES\" -le " + wait + " ] || exit 1",
             "    sleep 1",
             "done",
             "[ -e \"$ZOR_TEMP/$ZOR_PROG\" ] || exit 1",
@@ -92,6 +81,7 @@ std::string ShellReplacementScript(long long processId, int waitSeconds) {
             "    exit 1",
             "fi",
             "rm -rf \"$ZOR_TEMP\"",
+            "exec 9>&-",
             "exec \"$ZOR_HOME/$ZOR_PROG\"",
         },
         "\n");

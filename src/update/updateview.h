@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/filelock.h"
+
 #include <QString>
+
+#include <optional>
 
 // What the update asks of the window that runs it (the sign-in dialog).
 class UpdateView {
@@ -20,4 +24,7 @@ public:
 private:
     friend class UpdateGuard;
     bool m_updateUnderway = false;
+    // The installation's update lock, held from the download until the program ends (or the update
+    // fails with an error), so that no other copy of the program updates the same folder meanwhile.
+    std::optional<platform::FileLock> m_installationLock;
 };

@@ -13,6 +13,8 @@ TEST(InstallationTest, EveryPathLiesInTheProgramFolder) {
     EXPECT_EQ(installation.updateFolder(), "/opt/zor 27/tempZOR");
     // Windows names the executable "ZOR 27.exe"; elsewhere it has no extension.
     EXPECT_EQ(installation.updateDownload(), "/opt/zor 27/tempZOR/ZOR 27" + installation.executableSuffix());
+    EXPECT_EQ(installation.updateDownloadPart(4321), "/opt/zor 27/tempZOR/ZOR 27.4321.part");
+    EXPECT_EQ(installation.updateLock(), "/opt/zor 27/tempZOR/ZOR 27.lock");
     EXPECT_EQ(installation.updateScript(), "/opt/zor 27/ZOR 27.bat");
 }
 

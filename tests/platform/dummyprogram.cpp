@@ -2,8 +2,10 @@
 // argument exists (at most a minute, so that a failed test leaves nothing running). Started without
 // an argument, as the replacement script starts the new program, it leaves "<its path>.ran" beside
 // itself and ends at once. With "--executable-dir FILE" it writes the folder that the platform layer
-// reports for it into FILE.
+// reports for it into FILE. With "--hold-lock LOCK STOP" it takes the file lock LOCK, writes
+// "<LOCK>.held" once it holds it, and keeps it until STOP exists (or it is killed).
 #include "platform/executablepath.h"
+#include "platform/filelock.h"
 
 #include <chrono>
 #include <filesystem>
@@ -11,7 +13,25 @@
 #include <string>
 #include <thread>
 
+namespace {
+
+void waitForFile(const char* path) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!std::filesystem::exists(path) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--hold-lock") {
+        const auto lock = platform::FileLock::tryAcquire(argv[2]);
+        if (!lock)
+            return 1;
+        std::ofstream(std::string(argv[2]) + ".held") << "held\n";
+        waitForFile(argv[3]);
+        return 0;
+    }
     if (argc == 3 && std::string(argv[1]) == "--executable-dir") {
         std::ofstream(argv[2], std::ios::binary) << platform::ExecutableDir();
         return 0;
@@ -20,8 +40,6 @@ int main(int argc, char** argv) {
         std::ofstream(std::string(argv[0]) + ".ran") << "ran\n";
         return 0;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (!std::filesystem::exists(argv[1]) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    waitForFile(argv[1]);
     return 0;
 }

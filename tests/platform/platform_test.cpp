@@ -2,6 +2,7 @@
 #include "platform/computername.h"
 #include "platform/executablepath.h"
 #include "platform/filecreateerror.h"
+#include "platform/filelock.h"
 #include "platform/hostresolver.h"
 #include "platform/ioerror.h"
 #include "platform/shellrun.h"
@@ -20,6 +21,8 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
+#include <optional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -555,6 +558,71 @@ TEST(Utf8PathsTest, ExecutableDirOfAProgramInACyrillicFolder) {
     EXPECT_EQ(reported, utf8(folder));
     EXPECT_TRUE(fs::equivalent(fs::path(std::u8string(reported.begin(), reported.end())), folder))
         << reported;
+}
+
+TEST(FileLockTest, OneHolderAtATimeEvenWithinOneProcess) {
+    TempFolder temp;
+    const std::string path = (temp.path() / "ZOR 27.lock").string();
+    {
+        std::optional<platform::FileLock> first = platform::FileLock::tryAcquire(path);
+        ASSERT_TRUE(first.has_value());
+        EXPECT_TRUE(fs::exists(path)) << "the lock file is made when missing";
+        EXPECT_FALSE(platform::FileLock::tryAcquire(path).has_value()) << "a second holder";
+        // Moved, it is still held; released when its last owner goes.
+        platform::FileLock moved = std::move(*first);
+        first.reset();
+        EXPECT_FALSE(platform::FileLock::tryAcquire(path).has_value());
+    }
+    EXPECT_TRUE(platform::FileLock::tryAcquire(path).has_value()) << "not released";
+    EXPECT_EQ(readFile(path), "") << "the lock file is never written";
+}
+
+TEST(FileLockTest, MissingFolderIsPathNotFound) {
+    TempFolder temp;
+    for (const fs::path& path : {temp.path() / "missing" / "ZOR 27.lock", fs::path()}) {
+        try {
+            platform::FileLock::tryAcquire(path.string());
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const IoError& error) {
+            EXPECT_EQ(error.code(), IoError::PathNotFound) << path;
+        }
+    }
+}
+
+// Another process holds the lock; once that process is killed, the system has let it go.
+TEST(FileLockTest, AnotherProcessExcludesUntilItDies) {
+    TempFolder temp;
+    const fs::path lock = temp.path() / "ZOR 27.lock";
+    auto holder = std::make_unique<testsupport::RunningProgram>(
+        besideTests("platform_dummy"),
+        std::vector<std::string>{"--hold-lock", lock.string(), (temp.path() / "stop").string()});
+    ASSERT_TRUE(holder->started());
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(lock.string() + ".held"); })) << "the holder did not lock";
+    EXPECT_FALSE(platform::FileLock::tryAcquire(lock.string()).has_value());
+
+    holder.reset(); // killed, not ended: it releases nothing itself
+    EXPECT_TRUE(WaitFor([&] { return platform::FileLock::tryAcquire(lock.string()).has_value(); }))
+        << "the lock outlived its holder";
+}
+
+TEST(RenameReplacingTest, ReplacesTheTargetInOneStep) {
+    TempFolder temp;
+    const fs::path part = temp.path() / "ZOR 27.part";
+    const fs::path target = temp.path() / "ZOR 27";
+    writeFile(part, "complete");
+    writeFile(target, "older");
+    platform::RenameReplacing(part.string(), target.string());
+    EXPECT_EQ(readFile(target), "complete");
+    EXPECT_FALSE(fs::exists(part));
+
+    // A missing source: an error, and the target as it was.
+    try {
+        platform::RenameReplacing(part.string(), target.string());
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& error) {
+        EXPECT_EQ(error.code(), IoError::FileNotFound);
+    }
+    EXPECT_EQ(readFile(target), "complete");
 }
 
 TEST(Utf8PathsTest, FilesInACyrillicFolderOpen) {

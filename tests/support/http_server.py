@@ -8,10 +8,11 @@ raw path and User-Agent go to --log as "PATH<TAB>AGENT" lines. Runs until it is 
 Paths (a query string is ignored, so tests can tell their requests apart by one):
   /body/N[/ANYTHING]      200 with N bytes of the pattern: byte i is (i * 7 + (i >> 8)) & 0xFF
   /status/CODE            that status, with a short HTML body
-  /short/ANNOUNCED/SENT   200 announcing ANNOUNCED bytes, sending SENT of the pattern, then closing
-  /stall/ANNOUNCED/SENT   as /short, then silent for --hold seconds before closing
+  /short/ANNOUNCED/SENT[/ANYTHING]  200 announcing ANNOUNCED bytes, sending SENT of the pattern, then closing
+  /stall/ANNOUNCED/SENT[/ANYTHING]  as /short, then silent for --hold seconds before closing
   /silent                 no answer at all for --hold seconds, then closing
-  --serve PATH=FILE       the file's bytes at that raw path (as the client sends it, e.g. %20)
+  --serve PATH=FILE       the file's bytes at that raw path (as the client sends it, e.g. %20); with
+                          --pace SECONDS sent in 32 pieces spread over that time, as a slow line would
 """
 
 import argparse
@@ -34,6 +35,7 @@ def pattern(start, count):
 class Server:
     def __init__(self, args):
         self.hold = args.hold
+        self.pace = args.pace
         self.served = dict(entry.split("=", 1) for entry in args.serve)
         self.log_path = args.log
         self.log_lock = threading.Lock()
@@ -50,6 +52,16 @@ class Server:
             block = min(len(CYCLE), count - sent)
             connection.sendall(pattern(sent, block))
             sent += block
+
+    def send_paced(self, connection, body):
+        if self.pace <= 0:
+            connection.sendall(body)
+            return
+        pieces = 32
+        size = (len(body) + pieces - 1) // pieces or 1
+        for start in range(0, len(body), size):
+            time.sleep(self.pace / pieces)
+            connection.sendall(body[start:start + size])
 
     def header(self, status, reason, length):
         return (f"HTTP/1.1 {status} {reason}\r\nContent-Type: application/octet-stream\r\n"
@@ -77,7 +89,8 @@ class Server:
             if path in self.served:
                 with open(self.served[path], "rb") as served:
                     body = served.read()
-                connection.sendall(self.header(200, "OK", len(body)) + body)
+                connection.sendall(self.header(200, "OK", len(body)))
+                self.send_paced(connection, body)
             elif parts[0] == "body" and len(parts) >= 2:
                 count = int(parts[1])
                 connection.sendall(self.header(200, "OK", count))
@@ -85,7 +98,7 @@ class Server:
             elif parts[0] == "status" and len(parts) == 2:
                 body = f"<html><body>Error {parts[1]}</body></html>".encode("ascii")
                 connection.sendall(self.header(int(parts[1]), "Error", len(body)) + body)
-            elif parts[0] in ("short", "stall") and len(parts) == 3:
+            elif parts[0] in ("short", "stall") and len(parts) >= 3:
                 connection.sendall(self.header(200, "OK", int(parts[1])))
                 self.send_pattern(connection, int(parts[2]))
                 if parts[0] == "stall":
@@ -107,6 +120,7 @@ def main():
     parser.add_argument("--log")
     parser.add_argument("--hold", type=float, default=30.0)
     parser.add_argument("--serve", action="append", default=[])
+    parser.add_argument("--pace", type=float, default=0.0)
     args = parser.parse_args()
     server = Server(args)
 

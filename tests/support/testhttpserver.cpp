@@ -32,9 +32,10 @@ std::string UniqueTag() {
 }
 
 TestHttpServer::TestHttpServer(const std::vector<std::pair<std::string, std::string>>& served,
-                               double holdSeconds) {
+                               double holdSeconds, double paceSeconds) {
 #ifdef _WIN32
     (void)holdSeconds;
+    (void)paceSeconds;
     m_log = environment("ZOR_TEST_HTTP_LOG");
     m_port = std::atoi(environment("ZOR_TEST_HTTP_PORT").c_str());
     m_closedPort = std::atoi(environment("ZOR_TEST_HTTP_CLOSED_PORT").c_str());
@@ -48,8 +49,15 @@ TestHttpServer::TestHttpServer(const std::vector<std::pair<std::string, std::str
     const std::string tag = UniqueTag();
     m_log = (temp / ("zor27-http-" + tag + ".log")).string();
     m_portFile = (temp / ("zor27-http-" + tag + ".port")).string();
-    std::vector<std::string> arguments = {ZOR_HTTP_SERVER, "--log", m_log, "--port-file", m_portFile,
-                                          "--hold", std::to_string(holdSeconds)};
+    std::vector<std::string> arguments = {ZOR_HTTP_SERVER,
+                                          "--log",
+                                          m_log,
+                                          "--port-file",
+                                          m_portFile,
+                                          "--hold",
+                                          std::to_string(holdSeconds),
+                                          "--pace",
+                                          std::to_string(paceSeconds)};
     for (const auto& [path, file] : served) {
         arguments.push_back("--serve");
         arguments.push_back(path + "=" + file);

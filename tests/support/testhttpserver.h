@@ -22,9 +22,10 @@ struct HttpRequest {
 class TestHttpServer {
 public:
     // served: raw paths as the client sends them ("/zorprogs/ZOR%2027") and the files given there.
-    // holdSeconds: how long the silent paths keep the connection open.
+    // holdSeconds: how long the silent paths keep the connection open. paceSeconds: when not 0, the
+    // served files' bodies come in pieces spread over that time, as over a slow line.
     explicit TestHttpServer(const std::vector<std::pair<std::string, std::string>>& served = {},
-                            double holdSeconds = 30);
+                            double holdSeconds = 30, double paceSeconds = 0);
     ~TestHttpServer();
     TestHttpServer(const TestHttpServer&) = delete;
     TestHttpServer& operator=(const TestHttpServer&) = delete;

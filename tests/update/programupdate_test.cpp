@@ -5,12 +5,12 @@
 #include "context/usershell.h"
 #include "datamodule/tdm_mb.h"
 #include "platform/filecreateerror.h"
+#include "platform/filelock.h"
 #include "platform/hostresolver.h"
 #include "support/runningprogram.h"
 #include "support/tempfolder.h"
 #include "support/testhttpserver.h"
 #include "update/programupdate.h"
-#include "update/replacementscript.h"
 #include "update/updatesource.h"
 #include "update/updateview.h"
 
@@ -119,6 +119,15 @@ std::vector<pid_t> scriptProcesses(const fs::path& script) {
     return scripts;
 }
 
+// The names in a folder, sorted.
+std::vector<std::string> folderNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // The session a process belongs to.
 long sessionOf(pid_t pid) {
     return statField(pid, 3);
@@ -166,6 +175,7 @@ TEST_F(ProgramUpdateTest, UpdateWithoutTheServerTellsTheUserAndEnds) {
     } cases[] = {
         {"no server at the address", "127.0.0.1:" + std::to_string(m_server.closedPort())},
         {"no program on the server", m_server.hostAndPort() + "/missing"},
+        {"a body cut short", m_server.hostAndPort() + "/short/60000/20000"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -184,9 +194,10 @@ TEST_F(ProgramUpdateTest, UpdateWithoutTheServerTellsTheUserAndEnds) {
                                                   "администратору. | Уведомление | 64"),
                                 "termination requested",
                             }));
+        // Nothing that a script could take for a program: no file under the download's name, and
+        // no part of one under another.
         EXPECT_TRUE(fs::is_directory(m_home / "tempZOR"));
-        EXPECT_TRUE(fs::exists(m_home / "tempZOR" / "ZOR 27"));
-        EXPECT_EQ(ReadFileBytes(m_home / "tempZOR" / "ZOR 27"), "");
+        EXPECT_EQ(folderNames(m_home / "tempZOR"), std::vector<std::string>({"ZOR 27.lock"}));
         EXPECT_FALSE(fs::exists(m_home / "ZOR 27.sh")) << "no script is written";
         EXPECT_FALSE(fs::exists(m_home / "ZOR 27.bat"));
         // The program is ending: a further order changes nothing.
@@ -210,8 +221,9 @@ TEST_F(ProgramUpdateTest, DownloadedProgramGetsItsScriptStartedAndTheQuitTimer) 
     EXPECT_EQ(requests[0].path, UpdatePath);
     EXPECT_EQ(requests[0].agent, "update_tests");
 
+    // What the script does is for UpdateRunnerTest: it waits for this process.
     const fs::path script = m_home / "ZOR 27.sh";
-    EXPECT_EQ(ReadFileBytes(script), ShellReplacementScript(::getpid()));
+    EXPECT_TRUE(fs::is_regular_file(script));
     EXPECT_FALSE(fs::exists(m_home / "ZOR 27.bat"));
     // Started and waiting for this process to end: detached, in the program folder, with nothing
     // of ours as its input and output.
@@ -281,6 +293,34 @@ TEST_F(ProgramUpdateTest, FileErrorsLeaveTheUpdateAndAllowAnotherOrder) {
     EXPECT_TRUE(m_view.quitTimerEnabled);
 }
 
+// Another copy of the program in this folder holds the update lock (here the test itself, which
+// a lock excludes as it excludes another process): this copy says so and ends, touching no file.
+TEST_F(ProgramUpdateTest, AnUpdateByAnotherCopyEndsThisOneTouchingNothing) {
+    fs::create_directory(m_home / "tempZOR");
+    WriteFileBytes(m_home / "tempZOR" / "ZOR 27", "another copy's download");
+    const auto otherCopy = platform::FileLock::tryAcquire((m_home / "tempZOR" / "ZOR 27.lock").string());
+    ASSERT_TRUE(otherCopy.has_value());
+
+    run();
+
+    EXPECT_EQ(m_events, QStringList({
+                            "version label: " + notice(),
+                            "events processed, the label reading " + notice(),
+                            QString::fromUtf8("message box: Обновление программы уже выполняется другой её "
+                                              "копией.\rДождитесь его окончания и запустите программу "
+                                              "снова. | Уведомление | 64"),
+                            "termination requested",
+                        }));
+    EXPECT_TRUE(m_server.requests().empty());
+    EXPECT_EQ(folderNames(m_home / "tempZOR"), std::vector<std::string>({"ZOR 27", "ZOR 27.lock"}));
+    EXPECT_EQ(ReadFileBytes(m_home / "tempZOR" / "ZOR 27"), "another copy's download");
+    EXPECT_FALSE(fs::exists(m_home / "ZOR 27.sh"));
+    EXPECT_FALSE(m_view.quitTimerEnabled);
+    // The program is ending: a further order changes nothing.
+    run();
+    EXPECT_EQ(m_events.size(), 4);
+}
+
 TEST_F(ProgramUpdateTest, APackagedCopyLeavesTheUpdateToThePackageManager) {
     const fs::path root = m_temp.path() / "root";
     const Installation::SystemPlaces places{QString::fromStdString((root / "usr/lib/zor27").string()),
@@ -323,4 +363,135 @@ TEST(UpdateSourceTest, FixedPathOnTheChosenHost) {
     qputenv(UpdateServerVariable, " updates.example.edu:8080 ");
     EXPECT_EQ(UpdateUrl(), "http://updates.example.edu:8080/zorprogs/ZOR 27");
     qunsetenv(UpdateServerVariable);
+}
+
+namespace {
+
+// A copy of the program reduced to its update (tests/update/updaterunner.cpp), in a process of its
+// own: it updates the installation and then stays until it is stopped, as the program stays until
+// its quit timer ends it.
+class UpdateRunner {
+public:
+    UpdateRunner(const fs::path& home, const fs::path& work, const std::string& name)
+        : m_events(work / (name + ".events")), m_stop(work / (name + ".stop")),
+          m_process(std::make_unique<testsupport::RunningProgram>(
+              ZOR_UPDATE_RUNNER, std::vector<std::string>{home.string(), m_events.string(), m_stop.string()},
+              true)) {}
+
+    bool started() const { return m_process->started(); }
+    // What the update did to the view and the user shell, one line each; "returned" once it ended.
+    std::vector<std::string> events() const {
+        std::vector<std::string> lines;
+        std::istringstream text(ReadFileBytes(m_events));
+        for (std::string line; std::getline(text, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    bool returned() const {
+        const auto lines = events();
+        return std::find(lines.begin(), lines.end(), "returned") != lines.end();
+    }
+    // Ends it as its quit timer would.
+    bool stop() {
+        WriteFileBytes(m_stop, "");
+        return m_process->waitForEnd();
+    }
+    // Ends it at once, as a crash or the task manager would: it cleans up nothing.
+    void kill() { m_process.reset(); }
+
+private:
+    fs::path m_events;
+    fs::path m_stop;
+    std::unique_ptr<testsupport::RunningProgram> m_process;
+};
+
+const std::string Notice = "version label: Идёт обновление программы, ПОДОЖДИТЕ...";
+
+class UpdateRunnerTest : public ProgramUpdateTest {
+protected:
+    void SetUp() override {
+        ProgramUpdateTest::SetUp();
+        // The installed program and its next build: the dummy, and the dummy with a mark after its
+        // last byte, which still runs and tells itself from the old one.
+        fs::copy_file(ZOR_DUMMY_PROGRAM, m_home / "ZOR 27");
+        m_oldProgram = ReadFileBytes(m_home / "ZOR 27");
+        ASSERT_FALSE(m_oldProgram.empty());
+        m_newProgram = m_oldProgram + "\nthe next build\n";
+        WriteFileBytes(m_nextBuild, m_newProgram);
+    }
+
+    fs::path m_work = m_temp.path() / "runners";
+    fs::path m_nextBuild = m_temp.path() / "next-build-of-the-dummy";
+    std::string m_oldProgram;
+    std::string m_newProgram;
+};
+
+} // namespace
+
+// Two copies started from one folder both get the order while the download is slow: one downloads
+// and hands the whole download to its script, the other tells the user and ends touching nothing.
+TEST_F(UpdateRunnerTest, TwoCopiesInOneFolderUpdateItOnce) {
+    fs::create_directories(m_work);
+    TestHttpServer slow({{UpdatePath, m_nextBuild.string()}}, 30, 3.0);
+    ASSERT_EQ(slow.error(), "");
+    pointUpdatesAt(slow.hostAndPort());
+
+    UpdateRunner first(m_home, m_work, "first");
+    ASSERT_TRUE(first.started());
+    ASSERT_TRUE(testsupport::WaitFor([&] { return !slow.requestsWith("/zorprogs/").empty(); }))
+        << "the first copy did not ask for the download";
+    UpdateRunner second(m_home, m_work, "second");
+    ASSERT_TRUE(second.started());
+    ASSERT_TRUE(testsupport::WaitFor([&] { return second.returned(); }));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return first.returned(); }));
+
+    EXPECT_EQ(second.events(), std::vector<std::string>({
+                                   Notice,
+                                   "events processed",
+                                   "message box: Обновление программы уже выполняется другой её "
+                                   "копией.|Дождитесь его окончания и запустите программу снова. | "
+                                   "Уведомление | 64",
+                                   "termination requested",
+                                   "returned",
+                               }));
+    EXPECT_EQ(first.events(),
+              std::vector<std::string>({Notice, "events processed", "quit timer enabled", "returned"}));
+    EXPECT_EQ(slow.requestsWith("/zorprogs/").size(), 1u) << "downloaded more than once";
+    EXPECT_EQ(ReadFileBytes(m_home / "tempZOR" / "ZOR 27"), m_newProgram);
+    EXPECT_EQ(folderNames(m_home / "tempZOR"), std::vector<std::string>({"ZOR 27", "ZOR 27.lock"}));
+    EXPECT_EQ(ReadFileBytes(m_home / "ZOR 27"), m_oldProgram) << "replaced while the copies run";
+    EXPECT_EQ(scriptProcesses(m_home / "ZOR 27.sh").size(), 1u);
+
+    // Once both have ended, the written script puts the download in place and starts it.
+    EXPECT_TRUE(second.stop());
+    EXPECT_TRUE(first.stop());
+    ASSERT_TRUE(testsupport::WaitFor([&] { return fs::exists(m_home / "ZOR 27.ran"); }))
+        << "the new program was not started";
+    EXPECT_EQ(ReadFileBytes(m_home / "ZOR 27"), m_newProgram);
+    EXPECT_NE(fs::status(m_home / "ZOR 27").permissions() & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_FALSE(fs::exists(m_home / "tempZOR")) << "tempZOR stays behind";
+    EXPECT_FALSE(fs::exists(m_home / "ZOR 27.new"));
+}
+
+// A copy that dies in the middle of its download keeps no later update from running.
+TEST_F(UpdateRunnerTest, ACopyThatDiedHoldsNothingUp) {
+    fs::create_directories(m_work);
+    TestHttpServer slow({{UpdatePath, m_nextBuild.string()}}, 30, 60.0);
+    ASSERT_EQ(slow.error(), "");
+    pointUpdatesAt(slow.hostAndPort());
+    UpdateRunner dying(m_home, m_work, "dying");
+    ASSERT_TRUE(dying.started());
+    ASSERT_TRUE(testsupport::WaitFor([&] { return !slow.requestsWith("/zorprogs/").empty(); }));
+    dying.kill();
+
+    WriteFileBytes(m_newBuild, m_newProgram);
+    pointUpdatesAt(m_server.hostAndPort());
+    run();
+
+    EXPECT_EQ(m_events, QStringList({
+                            "version label: " + notice(),
+                            "events processed, the label reading " + notice(),
+                            "quit timer enabled",
+                        }));
+    EXPECT_EQ(ReadFileBytes(m_home / "tempZOR" / "ZOR 27"), m_newProgram);
 }

@@ -1,6 +1,7 @@
-// The replacement scripts: the ten-line text byte for byte, and the script that the program really
-// runs, started through the shell-run function against a running stand-in for the program (natively
-// the shell counterpart; in the Windows check the batch script under Wine's command interpreter).
+// The replacement script that the program really runs, started through the shell-run function
+// against a running stand-in for the program (natively the shell counterpart; in the Windows check
+// the batch script under Wine's command interpreter).
+#include "platform/filelock.h"
 #include "platform/shellrun.h"
 #include "support/runningprogram.h"
 #include "support/tempfolder.h"
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #ifdef _WIN32
@@ -21,22 +23,6 @@ using testsupport::ReadFileBytes;
 using testsupport::RunningProgram;
 using testsupport::WaitFor;
 using testsupport::WriteFileBytes;
-
-TEST(ReplacementScriptTest, TheTenLinesEachEndingInCrLf) {
-    const std::string expected = "@ECHO OFF\r\n"
-                                 "SET ZOR_PROG=ZOR 27\r\n"
-                                 "SET ZOR_HOME=%CD%\r\n"
-                                 "SET ZOR_TEMP=%ZOR_HOME%\\tempZOR\r\n"
-                                 ":do_del\r\n"
-                                 "DEL /Q \"%ZOR_HOME%\\%ZOR_PROG%.exe\"\r\n"
-                                 "IF EXIST \"%ZOR_HOME%\\%ZOR_PROG%.exe\" GOTO do_del\r\n"
-                                 "COPY \"%ZOR_TEMP%\\%ZOR_PROG%.exe\" \"%ZOR_HOME%\\%ZOR_PROG%.exe\"\r\n"
-                                 "RD /S /Q \"%ZOR_TEMP%\"\r\n"
-                                 "\"%ZOR_HOME%\\%ZOR_PROG%.exe\"\r\n";
-    const std::string script = ReplacementScript();
-    EXPECT_EQ(script, expected);
-    EXPECT_EQ(script.size(), 293u);
-}
 
 namespace {
 
@@ -182,3 +168,53 @@ TEST_F(ReplacementTest, GivesUpWhenTheProgramDoesNotEnd) {
     EXPECT_EQ(ReadFileBytes(m_home / ProgramName), m_oldProgram);
     EXPECT_FALSE(newProgramRan());
 }
+
+// A download that never completed leaves only its part file, which is no program: the script
+// replaces nothing and starts nothing.
+TEST_F(ReplacementTest, WithoutACompleteDownloadNothingIsReplaced) {
+    fs::remove(m_staging / ProgramName);
+    WriteFileBytes(m_staging / "ZOR 27.4321.part", m_newProgram.substr(0, m_newProgram.size() / 2));
+#ifdef _WIN32
+    WriteFileBytes(m_home / ScriptName, GuardedReplacementScript(300));
+#else
+    WriteFileBytes(m_home / ScriptName, ShellReplacementScript(m_program->pid(), 300));
+#endif
+    platform::ShellRunHidden((m_home / ScriptName).string(), m_home.string());
+    stopProgram();
+    // Time for a script that would go on to have replaced the program and started the new one.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    ASSERT_TRUE(WaitFor([this] { return scriptDone(); })) << "the script did not end";
+    EXPECT_EQ(ReadFileBytes(m_home / ProgramName), m_oldProgram);
+    EXPECT_FALSE(newProgramRan());
+    EXPECT_TRUE(fs::exists(m_staging / "ZOR 27.4321.part"));
+}
+
+#ifndef _WIN32
+// The shell script shares the program's update lock: it replaces nothing while the lock is held
+// (the program holds it until it ends), and holds it itself while it works.
+TEST_F(ReplacementTest, WaitsForTheUpdateLockAndHoldsIt) {
+    const std::string lock = (m_staging / "ZOR 27.lock").string();
+    std::optional<platform::FileLock> programs = platform::FileLock::tryAcquire(lock);
+    ASSERT_TRUE(programs.has_value());
+    startScript();
+    stopProgram();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    EXPECT_EQ(ReadFileBytes(m_home / ProgramName), m_oldProgram) << "replaced while the lock was held";
+    EXPECT_FALSE(newProgramRan());
+
+    programs.reset();
+    ASSERT_TRUE(WaitFor([this] { return newProgramRan(); })) << "the new program was not started";
+    EXPECT_EQ(ReadFileBytes(m_home / ProgramName), m_newProgram);
+    EXPECT_FALSE(fs::exists(m_staging));
+}
+
+TEST_F(ReplacementTest, HoldsTheUpdateLockWhileItWaitsForTheProgram) {
+    startScript();
+    const std::string lock = (m_staging / "ZOR 27.lock").string();
+    EXPECT_TRUE(WaitFor([&] { return !platform::FileLock::tryAcquire(lock).has_value(); }))
+        << "a copy of the program could start an update now";
+    stopProgram();
+    ASSERT_TRUE(WaitFor([this] { return newProgramRan(); }));
+    EXPECT_EQ(ReadFileBytes(m_home / ProgramName), m_newProgram);
+}
+#endif
