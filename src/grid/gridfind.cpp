@@ -164,8 +164,7 @@ GridFind::Outcome GridFind::findNext(bool reverse) {
         const int record = dataSet.recNo() - 1;
         QString cell;
         if (field)
-            cell = m_useFormat ? GridModel::fieldDisplayText(*field, record)
-                               : GridModel::fieldPlainText(*field, record);
+            cell = m_useFormat ? GridModel::fieldDisplayText(*field, record) : field->asStringAt(record);
         if (!m_matchCase)
             cell = locale.toUpper(cell);
         if (matches(cell, wanted, m_match)) {

@@ -3,7 +3,6 @@
 #include "data/dataset.h"
 #include "data/datasource.h"
 #include "data/field.h"
-#include "data/valuecomparison.h"
 #include "textmeasure.h"
 #include "tgridcolumn.h"
 #include "widthfitting.h"
@@ -296,22 +295,6 @@ QString GridModel::cellText(int record, int column) const {
 
 QString GridModel::fieldDisplayText(const Field& field, int record) {
     return field.asStringAt(record);
-}
-
-QString GridModel::fieldPlainText(const Field& field, int record) {
-    if (field.isLookup()) {
-        const Field* key = field.dataSet()->findField(field.keyFields());
-        return key ? fieldPlainText(*key, record) : QString();
-    }
-    const QVariant stored = field.valueAt(record);
-    if (IsNullValue(stored))
-        return QString();
-    if (stored.metaType().id() == QMetaType::QDateTime) {
-        const QDateTime value = stored.toDateTime();
-        return value.time() == QTime(0, 0) ? value.toString(QStringLiteral("yyyy-MM-dd"))
-                                           : value.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    }
-    return stored.toString();
 }
 
 QString GridModel::displayText(int column) const {

@@ -104,10 +104,6 @@ public:
     QString displayText(int column) const;
     // The display text of a field in a record, as a column that shows the field draws it.
     static QString fieldDisplayText(const Field& field, int record);
-    // A field's stored value in a record as plain text, free of the user's formats: Null gives an
-    // empty text, a date "yyyy-MM-dd" with " hh:mm:ss" when the time is not midnight, a lookup
-    // field the key it looks up by.
-    static QString fieldPlainText(const Field& field, int record);
     // The glyph of the indicator column in a record's row: only the current record has one.
     Glyph indicatorGlyph(int record) const;
     // How a cell is highlighted: the current record's cells other than the current cell always

@@ -10,10 +10,8 @@
 #include "support/errortext.h"
 
 #include <QLocale>
-#include <QScopeGuard>
 #include <functional>
 #include <gtest/gtest.h>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -137,14 +135,8 @@ TEST_F(GridFindTest, FindNextWalksColumnsAndRecordsAndStopsAtTheEndsWithoutWrapp
         bool matchCase;
         QString text;
         std::vector<Press> presses;
-        // With the format box off, when that finds otherwise.
-        std::optional<std::vector<Press>> withoutFormat = std::nullopt;
     };
-    // Dates in the user's short format are Russian ones here, so that the shown and the plain text
-    // of a date differ whatever the machine's locale.
-    const QLocale machineLocale;
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    const auto restoreLocale = qScopeGuard([&] { QLocale::setDefault(machineLocale); });
+    const QString dateText = QLocale().toString(QDate(2024, 1, 19), QLocale::ShortFormat);
     const Scenario scenarios[] = {
         {"the starting cell is found at once",
          3,
@@ -190,9 +182,7 @@ TEST_F(GridFindTest, FindNextWalksColumnsAndRecordsAndStopsAtTheEndsWithoutWrapp
          Match::WholeField,
          false,
          "Устный",
-         {{false, Outcome::Found, 5, 7}, {false, Outcome::NotFound, 5, 7}},
-         // The plain value of the control type is its key.
-         {{{false, Outcome::NotFound, 5, 0}}}},
+         {{false, Outcome::Found, 5, 7}, {false, Outcome::NotFound, 5, 7}}},
         {"ctrl turns the direction round, either way",
          5,
          0,
@@ -320,19 +310,8 @@ TEST_F(GridFindTest, FindNextWalksColumnsAndRecordsAndStopsAtTheEndsWithoutWrapp
          Direction::Down,
          Match::WholeField,
          false,
-         "19.01.2024",
-         {{false, Outcome::Found, 1, 4}},
-         {{{false, Outcome::NotFound, 0, 0}}}},
-        {"the plain text of a date",
-         0,
-         0,
-         AllColumns,
-         Direction::Down,
-         Match::WholeField,
-         false,
-         "2024-01-19",
-         {{false, Outcome::NotFound, 0, 0}},
-         {{{false, Outcome::Found, 1, 4}}}},
+         dateText,
+         {{false, Outcome::Found, 1, 4}}},
         {"the looked-up control type",
          0,
          0,
@@ -341,18 +320,7 @@ TEST_F(GridFindTest, FindNextWalksColumnsAndRecordsAndStopsAtTheEndsWithoutWrapp
          Match::WholeField,
          false,
          "письменный",
-         {{false, Outcome::Found, 4, 7}, {false, Outcome::NotFound, 4, 7}},
-         {{{false, Outcome::NotFound, 0, 0}}}},
-        {"the key of the control type",
-         0,
-         0,
-         7,
-         Direction::Down,
-         Match::WholeField,
-         false,
-         "2",
-         {{false, Outcome::NotFound, 0, 0}},
-         {{{false, Outcome::Found, 4, 7}, {false, Outcome::NotFound, 4, 7}}}},
+         {{false, Outcome::Found, 4, 7}, {false, Outcome::NotFound, 4, 7}}},
     };
     for (const Scenario& s : scenarios) {
         for (const bool format : {true, false}) {
@@ -368,9 +336,8 @@ TEST_F(GridFindTest, FindNextWalksColumnsAndRecordsAndStopsAtTheEndsWithoutWrapp
             search.setMatchCase(s.matchCase);
             search.setUseFormat(format);
             search.setText(s.text);
-            const std::vector<Press>& presses = !format && s.withoutFormat ? *s.withoutFormat : s.presses;
-            for (size_t i = 0; i < presses.size(); ++i) {
-                const Press& press = presses[i];
+            for (size_t i = 0; i < s.presses.size(); ++i) {
+                const Press& press = s.presses[i];
                 EXPECT_EQ(search.findNext(press.ctrl), press.outcome) << "press " << i + 1;
                 EXPECT_EQ(grid.currentRecord(), press.record) << "press " << i + 1;
                 EXPECT_EQ(grid.currentColumn(), press.column) << "press " << i + 1;
