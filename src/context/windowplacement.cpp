@@ -11,3 +11,7 @@ QPoint CentredWindowPosition(const QRect& area, const QSize& outerSize) {
 QSize WindowOuterSize(const QSize& clientSize, const QMargins& frame, const QSize& designedOuterSize) {
     return frame.isNull() ? designedOuterSize : clientSize.grownBy(frame);
 }
+
+QPoint MainWindowPosition(const DesktopGeometry& desktop, const QSize& outerSize) {
+    return CentredWindowPosition(desktop.whole, outerSize);
+}

@@ -14,3 +14,14 @@ QPoint CentredWindowPosition(const QRect& area, const QSize& outerSize);
 // A framed window's outer size: its client size grown by its frame, or, while the window system tells
 // no frame yet (X11 before the window is mapped), the outer size the window was designed with.
 QSize WindowOuterSize(const QSize& clientSize, const QMargins& frame, const QSize& designedOuterSize);
+
+// The desktop as the window system reports it: all monitors together, and the part of them that
+// panels and task bars leave to windows.
+struct DesktopGeometry {
+    QRect whole;
+    QRect workArea;
+};
+
+// Where the main window opens: the top-left corner of its outer rectangle, centred on the whole
+// desktop, panels and task bars included.
+QPoint MainWindowPosition(const DesktopGeometry& desktop, const QSize& outerSize);

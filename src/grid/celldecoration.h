@@ -5,9 +5,9 @@
 
 // What a grid's owner may add to a data cell beyond its text: a tint under the text and a tooltip.
 struct CellMark {
-    QColor tint;  // invalid: the cell keeps its own background
-    QColor frame; // drawn inside the cell when a highlight covers the tint
-    QString toolTip;
+    QColor tint;     // invalid: the cell keeps its own background
+    QColor frame;    // drawn inside the cell when a highlight covers the tint
+    QString toolTip; // plain text, shown as it is; "\n" breaks its lines
 
     bool isEmpty() const { return !tint.isValid() && toolTip.isEmpty(); }
 };

@@ -182,12 +182,14 @@ void TForm1::setTabOrderAndFocus() {
 
 void TForm1::centreOnDesktop() {
     const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return;
+    if (screen != nullptr)
+        centreOn({screen->virtualGeometry(), screen->availableVirtualGeometry()});
+}
+
+void TForm1::centreOn(const DesktopGeometry& desktop) {
     // Until the window system has framed the window, its frame is taken to be the designed one.
     const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
-    move(CentredWindowPosition(screen->availableVirtualGeometry(),
-                               WindowOuterSize(size(), frame, QSize(OuterWidth, OuterHeight))));
+    move(MainWindowPosition(desktop, WindowOuterSize(size(), frame, QSize(OuterWidth, OuterHeight))));
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "context/windowplacement.h"
+
 #include <QMainWindow>
 
 #include <functional>
@@ -62,6 +64,8 @@ public:
 
     // Places the window, frame included, in the middle of the whole desktop (all screens).
     void centreOnDesktop();
+    // As centreOnDesktop, on the desktop given rather than the one the window's screen reports.
+    void centreOn(const DesktopGeometry& desktop);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

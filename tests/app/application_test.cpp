@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "platform/silentabort.h"
+#include "support/showntext.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -15,7 +16,7 @@ struct SeenBox {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QList<QAbstractButton*>::size_type buttons = 0;
-    Qt::TextFormat format = Qt::AutoText; // how the box's text label reads its text
+    QString shownText; // what the box's text label shows
 };
 
 // Reads the message box that is running modally when the timer fires, then presses its OK.
@@ -30,8 +31,12 @@ void watchForMessageBox(SeenBox& seen, int afterMs = 0) {
         seen.icon = box->icon();
         seen.buttons = box->buttons().size();
         if (const auto* label = box->findChild<QLabel*>("qt_msgbox_label"))
-            seen.format = label->textFormat();
-        box->button(QMessageBox::Ok)->click();
+            seen.shownText = ShownText(*label);
+        // The question boxes have no OK; Escape answers them.
+        if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+            ok->click();
+        else
+            box->done(QMessageBox::Cancel);
     });
 }
 
@@ -105,27 +110,34 @@ TEST(ApplicationTest, PlainMessageHasNoIconAndTheTextUnchanged) {
     EXPECT_EQ(seen.title, Application::instance()->title());
 }
 
-// A server's text that looks like markup is shown as it is, in every message box.
-TEST(ApplicationTest, EveryMessageBoxShowsPlainText) {
-    const QString text = QString::fromUtf8("<b>Ошибка</b> [код 5] в <i>GET_USER</i> &amp; <br>");
+// A server's or a user's text that looks like markup is shown as it is, in every message box.
+TEST(ApplicationTest, EveryMessageBoxShowsItsTextAsItIs) {
     Application* app = Application::instance();
-    const struct {
-        const char* name;
-        std::function<void()> show;
-        QString shown;
-    } cases[] = {
-        {"plain message", [&] { app->showPlainMessage(text); }, text},
-        {"error message", [&] { app->showException(std::runtime_error(text.toStdString())); }, text + "."},
-        {"message box", [&] { app->messageBox(text, "ZOR", UserShell::Ok | UserShell::IconInformation); },
-         text},
-    };
-    for (const auto& c : cases) {
-        SeenBox seen;
-        watchForMessageBox(seen);
-        c.show();
-        ASSERT_TRUE(seen.shown) << c.name;
-        EXPECT_EQ(seen.text, c.shown) << c.name;
-        EXPECT_EQ(seen.format, Qt::PlainText) << c.name;
+    for (const QString& text : MarkupLikeTexts) {
+        const struct {
+            const char* name;
+            std::function<void()> show;
+            QString shown;
+        } cases[] = {
+            {"plain message", [&] { app->showPlainMessage(text); }, text},
+            {"error message", [&] { app->showException(std::runtime_error(text.toStdString())); },
+             text + "."},
+            {"information", [&] { app->messageBox(text, "ZOR", UserShell::Ok | UserShell::IconInformation); },
+             text},
+            {"yes/no question",
+             [&] { app->messageBox(text, "ZOR", UserShell::YesNo | UserShell::IconQuestion); }, text},
+            {"yes/no/cancel question",
+             [&] { app->messageBox(text, "ZOR", UserShell::YesNoCancel | UserShell::IconQuestion); }, text},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + ": " + text.toStdString());
+            SeenBox seen;
+            watchForMessageBox(seen);
+            c.show();
+            ASSERT_TRUE(seen.shown);
+            EXPECT_EQ(seen.text, c.shown);
+            EXPECT_EQ(seen.shownText, c.shown);
+        }
     }
 }
 

@@ -33,3 +33,25 @@ TEST(WindowPlacementTest, OuterSizeIsTheClientSizeAndTheFrame) {
     // No frame known yet: the designed outer size.
     EXPECT_EQ(WindowOuterSize({870, 367}, QMargins(), designed), QSize(886, 405));
 }
+
+// A panel or task bar takes part of the desktop from windows, but the main window is centred on the
+// whole desktop all the same.
+TEST(WindowPlacementTest, MainWindowIsCentredOnTheWholeDesktopNotItsWorkArea) {
+    const struct {
+        const char* name;
+        QRect whole;
+        QRect workArea;
+        QPoint topLeft;
+    } cases[] = {
+        {"a 68-pixel panel at the bottom", {0, 0, 1920, 1080}, {0, 0, 1920, 1012}, {517, 337}},
+        {"a 68-pixel panel at the top", {0, 0, 1920, 1080}, {0, 68, 1920, 1012}, {517, 337}},
+        {"a task bar at the left", {0, 0, 1280, 1024}, {60, 0, 1220, 1024}, {197, 309}},
+        {"two monitors, a panel on the first", {0, 0, 3200, 1080}, {0, 0, 3200, 1040}, {1157, 337}},
+        {"no panel", {0, 0, 1280, 1024}, {0, 0, 1280, 1024}, {197, 309}},
+    };
+    for (const auto& c : cases) {
+        const QPoint topLeft = MainWindowPosition({c.whole, c.workArea}, QSize(886, 405));
+        EXPECT_EQ(topLeft.x(), c.topLeft.x()) << c.name;
+        EXPECT_EQ(topLeft.y(), c.topLeft.y()) << c.name;
+    }
+}

@@ -6,9 +6,11 @@
 #include "grid/tgridcolumn.h"
 #include "grid/widgets/tdbgrid.h"
 #include "schedule/clashwatch.h"
+#include "support/showntext.h"
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -59,13 +61,19 @@ protected:
         return grid().viewport()->grab().toImage().pixelColor(cell.right() - 1, cell.top() + 1);
     }
 
-    // The tooltip the grid shows over a cell.
+    // The tooltip the grid shows over a cell, as its label shows it.
     QString toolTip(int record, const char* field) {
         QToolTip::hideText();
         const QPoint at = grid().cellRect(record, column(field)).center();
         QHelpEvent help(QEvent::ToolTip, at, grid().viewport()->mapToGlobal(at));
         QApplication::sendEvent(grid().viewport(), &help);
-        return QToolTip::isVisible() ? QToolTip::text() : QString();
+        if (!QToolTip::isVisible())
+            return QString();
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == QLatin1String("qtooltip_label") && widget->isVisible())
+                if (const auto* label = qobject_cast<QLabel*>(widget))
+                    return ShownText(*label);
+        return QStringLiteral("(no tooltip label)");
     }
 };
 

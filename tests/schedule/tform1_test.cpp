@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -59,8 +60,29 @@ TEST_F(TForm1Test, LayoutAfterSignIn) {
         EXPECT_EQ(item.label->text(), QString::fromUtf8(item.text));
         EXPECT_EQ(item.label->pos(), item.position);
         EXPECT_EQ(item.label->height(), 16);
-        EXPECT_EQ(item.label->width(), QFontMetrics(item.label->font()).horizontalAdvance(item.label->text()))
-            << "as wide as its text";
+        // As wide as its text: the text drawn alone on a wide canvas in the label's font ends
+        // inside the label, and the label shows all of it; beyond the text's last pixel the label
+        // has no more than the last character's bearing.
+        const auto lastInked = [](const QImage& image) {
+            for (int x = image.width() - 1; x >= 0; --x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (qGray(image.pixel(x, y)) < 128)
+                        return x;
+            return -1;
+        };
+        QImage alone(400, 16, QImage::Format_RGB32);
+        alone.fill(Qt::white);
+        {
+            QPainter painter(&alone);
+            painter.setFont(item.label->font());
+            painter.setPen(Qt::black);
+            painter.drawText(QRect(0, 0, 400, 16), Qt::AlignLeft | Qt::AlignVCenter, item.label->text());
+        }
+        const int textEnd = lastInked(alone);
+        ASSERT_GT(textEnd, 50);
+        EXPECT_LT(textEnd, item.label->width()) << "the whole text is inside the label";
+        EXPECT_GE(textEnd, item.label->width() - 4) << "the label is no wider than its text";
+        EXPECT_NEAR(lastInked(item.label->grab().toImage()), textEnd, 1) << "and shown to its end";
         EXPECT_EQ(item.label->font().pixelSize(), 13);
         EXPECT_TRUE(item.label->font().bold());
         EXPECT_EQ(item.label->palette().color(QPalette::WindowText), QColor(0, 0, 128));
@@ -110,6 +132,18 @@ TEST_F(TForm1Test, CentredOnTheWholeDesktopByItsOuterSize) {
                             : m_window->frameGeometry().size();
     EXPECT_EQ(m_window->pos(), QPoint(desktop.x() + (desktop.width() - outer.width()) / 2,
                                       desktop.y() + (desktop.height() - outer.height()) / 2));
+}
+
+// With a panel taking 68 pixels at the bottom the window still sits in the middle of the whole
+// desktop, 34 pixels lower than in the middle of what the panel leaves.
+TEST_F(TForm1Test, CentredOnTheWholeDesktopWhenAPanelTakesPartOfIt) {
+    showWindow();
+    const QSize outer = m_window->frameGeometry().size() == m_window->size()
+                            ? QSize(886, 405)
+                            : m_window->frameGeometry().size();
+    m_window->centreOn({QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1012)});
+    EXPECT_EQ(m_window->frameGeometry().topLeft(),
+              QPoint((1920 - outer.width()) / 2, (1080 - outer.height()) / 2));
 }
 
 TEST_F(TForm1Test, ResizingStretchesThePanelsWidthAndTheGridOnly) {

@@ -19,8 +19,8 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
-#include <QToolTip>
 #include <QToolButton>
+#include <QToolTip>
 #include <exception>
 
 namespace {
@@ -35,6 +35,14 @@ constexpr int GlyphRightMargin = 2;
 void FillLine(QPainter& painter, int x, int y, int width, int height, const QColor& color) {
     if (width > 0 && height > 0)
         painter.fillRect(x, y, width, height, color);
+}
+
+// A tooltip reads text that looks like markup as markup; a cell's tooltip holds names and rooms
+// typed by users, shown as they are, its lines kept.
+QString PlainToolTip(const QString& text) {
+    QString escaped = text.toHtmlEscaped();
+    escaped.replace(u'\n', QStringLiteral("<br>"));
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + escaped + QStringLiteral("</p>");
 }
 
 } // namespace
@@ -134,7 +142,7 @@ bool TDBGrid::viewportEvent(QEvent* event) {
         QToolTip::hideText();
         event->ignore();
     } else {
-        QToolTip::showText(help->globalPos(), text, viewport(), cellRect(hit.row, hit.column));
+        QToolTip::showText(help->globalPos(), PlainToolTip(text), viewport(), cellRect(hit.row, hit.column));
     }
     return true;
 }
@@ -352,17 +360,13 @@ void TDBGrid::paintTitles(QPainter& painter) {
     }
     painter.setFont(m_titleFont);
     painter.setPen(palette().color(QPalette::WindowText));
-    const QFontMetrics metrics(m_titleFont, this);
     for (const TitleCell& cell : layout.titleCells()) {
         paintFixedCell(painter, cell.rect);
-        // A word wider than its cell shows its beginning rather than its middle.
-        bool overflows = false;
-        for (const QString& word : cell.node->text().split(u' ', Qt::SkipEmptyParts))
-            overflows = overflows || metrics.horizontalAdvance(word) > cell.textRect.width();
+        // Always centred: a word wider than its cell keeps its middle on the cell's middle and is
+        // clipped at both edges.
         painter.save();
         painter.setClipRect(cell.rect.adjusted(1, 1, -1, -1));
-        painter.drawText(cell.textRect,
-                         (overflows ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter | Qt::TextWordWrap,
+        painter.drawText(cell.textRect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap,
                          cell.node->text());
         painter.restore();
         // The column line on the right, and under a merged cell the line across its span.

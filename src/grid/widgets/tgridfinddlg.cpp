@@ -12,9 +12,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QSizeGrip>
 #include <QStyle>
 
 TGridFindDlg* GridFindDlg = nullptr;
@@ -33,8 +35,57 @@ QLabel* label(const char* name, const QString& caption, const QRect& box, QWidge
     return created;
 }
 
-QComboBox* comboBox(const char* name, const QRect& box, QWidget* parent) {
-    auto* created = new QComboBox(parent);
+// A combo box whose drop-down list the user resizes by a grip at its bottom right corner; the size
+// given stays for the list's later openings in the run.
+class ResizableComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override {
+        m_placing = true;
+        QComboBox::showPopup();
+        QWidget* popup = view()->window();
+        if (popup == window()) {
+            m_placing = false;
+            return;
+        }
+        if (!m_grip) {
+            m_grip = new QSizeGrip(popup);
+            m_grip->setFixedSize(m_grip->sizeHint());
+            popup->installEventFilter(this);
+        }
+        if (m_userSize.isValid())
+            popup->resize(m_userSize);
+        placeGrip(popup);
+        m_grip->show();
+        m_placing = false;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (m_grip && watched == m_grip->parentWidget() && event->type() == QEvent::Resize) {
+            auto* popup = static_cast<QWidget*>(watched);
+            placeGrip(popup);
+            if (!m_placing && popup->isVisible())
+                m_userSize = popup->size();
+        }
+        return QComboBox::eventFilter(watched, event);
+    }
+
+private:
+    void placeGrip(const QWidget* popup) {
+        const QRect inside = popup->contentsRect();
+        m_grip->move(inside.right() + 1 - m_grip->width(), inside.bottom() + 1 - m_grip->height());
+        m_grip->raise();
+    }
+
+    QPointer<QSizeGrip> m_grip;
+    QSize m_userSize;
+    bool m_placing = false;
+};
+
+QComboBox* comboBox(const char* name, const QRect& box, QWidget* parent, bool resizable = false) {
+    auto* created = resizable ? new ResizableComboBox(parent) : new QComboBox(parent);
     created->setObjectName(name);
     created->setGeometry(box);
     created->setMaxVisibleItems(DropDownRows);
@@ -76,13 +127,13 @@ TGridFindDlg::TGridFindDlg(QWidget* owner)
     setFont(dialogFont);
 
     Label1 = label("Label1", QStringLiteral("Fi&nd What:"), QRect(10, 12, 52, 13), this);
-    cbText = comboBox("cbText", QRect(88, 9, 316, 21), this);
+    cbText = comboBox("cbText", QRect(88, 9, 316, 21), this, true);
     cbText->setEditable(true);
     // The history grows by Find next alone; typing is never completed from it.
     cbText->setInsertPolicy(QComboBox::NoInsert);
     cbText->setCompleter(nullptr);
     Label2 = label("Label2", QStringLiteral("Find &in:"), QRect(10, 35, 34, 13), this);
-    cbFindIn = comboBox("cbFindIn", QRect(88, 32, 192, 21), this);
+    cbFindIn = comboBox("cbFindIn", QRect(88, 32, 192, 21), this, true);
     cbMatchType = label("cbMatchType", QStringLiteral("Matc&h:"), QRect(10, 58, 33, 13), this);
     cbMatchinType = comboBox("cbMatchinType", QRect(88, 55, 144, 21), this);
     cbMatchinType->addItems({QStringLiteral("From any part of field"), QStringLiteral("Whole field"),
@@ -119,6 +170,8 @@ TGridFindDlg::TGridFindDlg(QWidget* owner)
     m_plainMessage = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
                         this);
+        // The search text is the user's, never markup.
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     };
 

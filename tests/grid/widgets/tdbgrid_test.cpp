@@ -1,16 +1,19 @@
 // The grid widget over the demo schedule on the offscreen platform: fitted columns, two-level
 // titles, colours, the indicator, mouse selection, border dragging and scrolling.
-#include "grid/highlightcolor.h"
 #include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
 #include "grid/widgets/inplaceedit.h"
 #include "grid/widgets/tdbgrid.h"
 #include "scheduledb.h"
+#include "support/showntext.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QImage>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 namespace {
@@ -108,6 +111,58 @@ TEST_F(TDBGridTest, MergedTitleIsPaintedAcrossTheFourTestColumnsOnly) {
     EXPECT_EQ(at(image, layout().columnLeft(0) + 2, 2), Silver);
 }
 
+// A title word wider than its cell is centred on the cell like one that fits, and clipped at both
+// edges: at 480 pixels neither "Дисциплина" nor "Аудитория" fits its column.
+TEST_F(TDBGridTest, TitleWordsWiderThanTheirCellsStayCentredAndClipped) {
+    grid.resize(480, 242);
+    const QImage image = picture();
+    const QFontMetricsF metrics(grid.titleFont());
+    const QList<TitleCell> cells = layout().titleCells();
+    for (const QString word : {QString::fromUtf8("Дисциплина"), QString::fromUtf8("Аудитория")}) {
+        SCOPED_TRACE(word.toStdString());
+        const auto cell = std::find_if(cells.begin(), cells.end(),
+                                       [&](const TitleCell& c) { return c.node->text() == word; });
+        ASSERT_NE(cell, cells.end());
+        const QRect rect = cell->rect;
+        const qreal advance = metrics.horizontalAdvance(word);
+        ASSERT_GT(advance, rect.width()) << "the word does not fit its cell";
+        // Inside the cell's one-pixel bevel, the columns that hold dark pixels of the text.
+        const int left = rect.left() + 1;
+        const int right = rect.right() - 1;
+        const auto inked = [](const QImage& picture, int x, int top, int bottom) {
+            for (int y = top; y <= bottom; ++y)
+                if (qGray(picture.pixel(x, y)) < 128)
+                    return true;
+            return false;
+        };
+        // The word alone, its middle on the cell's middle, on a canvas clipped to the same columns.
+        QImage expected(image.width(), 60, QImage::Format_RGB32);
+        expected.fill(Silver);
+        {
+            QPainter painter(&expected);
+            painter.setFont(grid.titleFont());
+            painter.setPen(Qt::black);
+            painter.setClipRect(QRect(left, 0, right - left + 1, expected.height()));
+            painter.drawText(QPointF(rect.left() + rect.width() / 2.0 - advance / 2, 40), word);
+        }
+        const auto painted = [&](int x) { return inked(image, x, rect.top() + 1, rect.bottom() - 1); };
+        const auto wanted = [&](int x) { return inked(expected, x, 0, expected.height() - 1); };
+        // Columns that differ, with the expected word moved by a pixel of rounding either way.
+        int differing = right - left + 1;
+        for (int shift = -1; shift <= 1; ++shift) {
+            int count = 0;
+            for (int x = left + 1; x < right; ++x)
+                count += painted(x) != wanted(x + shift) ? 1 : 0;
+            differing = std::min(differing, count);
+        }
+        int shown = 0;
+        for (int x = left; x <= right; ++x)
+            shown += painted(x) ? 1 : 0;
+        EXPECT_GT(shown, (right - left) / 2) << "the text is painted";
+        EXPECT_LE(differing, 2) << "the painted columns are those of the centred word";
+    }
+}
+
 TEST_F(TDBGridTest, CurrentRowIsLightenedAndTheCurrentCellShadedWhileFocused) {
     db.openSchedule();
     // Without editing there is no cell editor, and the grid itself keeps the focus.
@@ -119,14 +174,16 @@ TEST_F(TDBGridTest, CurrentRowIsLightenedAndTheCurrentCellShadedWhileFocused) {
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.cellRect(2, 5).center());
     ASSERT_EQ(grid.model().currentRecord(), 2);
     ASSERT_EQ(grid.model().currentColumn(), 5);
-    const QColor cellColor = grid.color();
-    const QColor shadowColor = grid.palette().color(QPalette::Dark);
-    const QColor lightenedColor =
-        HighlightColor(cellColor, shadowColor, grid.palette().color(QPalette::Button), false);
-    EXPECT_EQ(grid.rowHighlightColor(), lightenedColor);
-    const QRgb white = cellColor.rgb();
-    const QRgb shadow = shadowColor.rgb();
-    const QRgb lightened = lightenedColor.rgb();
+    // A white cell under a button shadow of grey 128 lightens to grey 212: halfway to the shadow
+    // (191.5), then six tenths of the way on to 225.
+    QPalette colours = grid.palette();
+    colours.setColor(QPalette::Dark, QColor(128, 128, 128));
+    grid.setPalette(colours);
+    grid.setColor(Qt::white);
+    EXPECT_EQ(grid.rowHighlightColor(), QColor(212, 212, 212));
+    const QRgb white = qRgb(255, 255, 255);
+    const QRgb shadow = qRgb(128, 128, 128);
+    const QRgb lightened = qRgb(212, 212, 212);
     QImage image = picture();
     for (int column : {0, 3, 4, 6, 7})
         EXPECT_EQ(at(image, blank(2, column).x(), blank(2, column).y()), lightened) << column;
@@ -151,6 +208,33 @@ TEST_F(TDBGridTest, CurrentRowIsLightenedAndTheCurrentCellShadedWhileFocused) {
     EXPECT_EQ(at(image, corner.x(), corner.y()), white);
     const QPoint beside = grid.viewport()->mapTo(&grid, blank(2, 6));
     EXPECT_EQ(at(image, beside.x(), beside.y()), lightened);
+}
+
+// A cell's tooltip shows its text as it is, line breaks included, whatever markup it seems to hold.
+TEST_F(TDBGridTest, CellToolTipsShowTheirTextAsItIs) {
+    struct EveryCell : CellDecoration {
+        QString text;
+        CellMark cellMark(int, const QString&) const override { return CellMark{QColor(), QColor(), text}; }
+    } decoration;
+    grid.setCellDecoration(&decoration);
+    db.openSchedule();
+    const QPoint at = grid.cellRect(1, 6).center();
+    for (const QString& text : MarkupLikeTexts) {
+        SCOPED_TRACE(text.toStdString());
+        decoration.text = text;
+        QToolTip::hideText();
+        QHelpEvent help(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid.viewport(), &help);
+        ASSERT_TRUE(QToolTip::isVisible());
+        QLabel* shown = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == QLatin1String("qtooltip_label") && widget->isVisible())
+                shown = qobject_cast<QLabel*>(widget);
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(ShownText(*shown), text);
+    }
+    QToolTip::hideText();
+    grid.setCellDecoration(nullptr);
 }
 
 TEST_F(TDBGridTest, IndicatorShowsTheArrowThenTheEditMarkOnTheCurrentRowOnly) {

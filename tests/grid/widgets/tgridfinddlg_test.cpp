@@ -7,6 +7,7 @@
 #include "grid/widgets/tgridfinddlg.h"
 #include "scheduledb.h"
 #include "support/errortext.h"
+#include "support/showntext.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -15,7 +16,9 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QSizeGrip>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -221,6 +224,73 @@ TEST_F(TGridFindDlgTest, FindNextLandsOnEachMatchThenSaysNotFoundAndLeavesTheGri
     EXPECT_TRUE(dialog->isVisible());
     // The grid shows the found record in its current row.
     EXPECT_GE(model().rowOfRecord(4), 0);
+}
+
+// The message box of a search that found nothing shows the search text as it was typed, never
+// read as markup.
+TEST_F(TGridFindDlgTest, NotFoundBoxShowsTheSearchTextAsItIs) {
+    TGridFindDlg own(&grid); // with its own message box
+    own.Prepare(grid, QString());
+    for (const QString& text : MarkupLikeTexts) {
+        SCOPED_TRACE(text.toStdString());
+        own.search().setText(text);
+        bool seen = false;
+        QString shown;
+        QMessageBox::Icon icon = QMessageBox::Critical;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            seen = true;
+            icon = box->icon();
+            if (const auto* label = box->findChild<QLabel*>("qt_msgbox_label"))
+                shown = ShownText(*label);
+            box->done(QMessageBox::Ok);
+        });
+        own.FindNext(false);
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(shown, "String \"" + text + "\" not found.");
+        EXPECT_EQ(icon, QMessageBox::NoIcon);
+    }
+}
+
+// The drop-down lists of the search-for and the find-in box open 17 rows high and take the size the
+// user drags them to with the grip at their bottom right corner, for the rest of the run.
+TEST_F(TGridFindDlgTest, DropDownListsOfTheTextAndFindInBoxesAreResizable) {
+    open("курсовой");
+    for (int i = 0; i < 25; ++i)
+        dialog->cbText->addItem(QStringLiteral("text %1").arg(i));
+    for (QComboBox* box : {dialog->cbText, dialog->cbFindIn}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        box->showPopup();
+        QAbstractItemView* list = box->view();
+        QWidget* popup = list->window();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+        ASSERT_NE(popup, dialog);
+        if (box == dialog->cbText)
+            EXPECT_EQ(list->viewport()->height() / list->sizeHintForRow(0), 17) << "rows shown";
+        auto* grip = popup->findChild<QSizeGrip*>();
+        ASSERT_NE(grip, nullptr);
+        EXPECT_TRUE(grip->isVisible());
+        const QRect corner(popup->mapToGlobal(QPoint(popup->width() - 20, popup->height() - 20)),
+                           QSize(20, 20));
+        EXPECT_TRUE(corner.contains(grip->mapToGlobal(grip->rect().center()))) << "at the bottom right";
+        const QSize before = popup->size();
+        const int listWidth = list->width();
+        const QPoint start = grip->rect().center();
+        const QPoint end = start + QPoint(60, -40);
+        QTest::mousePress(grip, Qt::LeftButton, {}, start);
+        QTest::mouseMove(grip, end);
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, end);
+        EXPECT_EQ(popup->size(), before + QSize(60, -40));
+        EXPECT_TRUE(popup->isVisible()) << "the drag does not close the list";
+        EXPECT_EQ(list->width(), listWidth + 60) << "the list follows";
+        box->hidePopup();
+        box->showPopup();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(box->view()->window()));
+        EXPECT_EQ(box->view()->window()->size(), before + QSize(60, -40)) << "kept for the next opening";
+        box->hidePopup();
+    }
 }
 
 TEST_F(TGridFindDlgTest, AllStartsAtTheFirstRecordAndCtrlTurnsTheDirectionRound) {
