@@ -4,8 +4,13 @@
 
 namespace platform {
 
-// The workstation's name as the system reports it, as 8-bit text in the system's ANSI code page;
+// The workstation's name as the system reports it, in the system's form (ComputerNameEncoding);
 // empty when the call fails.
 std::string ComputerName();
+
+// How the system writes the names it reports: UTF-8 (POSIX) or 8-bit text in its ANSI code page
+// (Windows).
+enum class NameEncoding { Utf8, AnsiCodePage };
+NameEncoding ComputerNameEncoding();
 
 } // namespace platform

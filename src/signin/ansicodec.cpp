@@ -23,6 +23,25 @@ bool isKnown(const QByteArray& name) {
     return QStringEncoder(name.constData()).isValid();
 }
 
+// Whether the character set gives every character one byte: "A" is the one byte 'A', and no two
+// bytes read as a single character (as the lead and trail bytes of UTF-8, UTF-16 and the East Asian
+// multi-byte sets do) or as none (as the escapes of the shifting sets do).
+bool isEightBit(const QByteArray& name) {
+    QStringEncoder encoder(name.constData(), QStringConverter::Flag::Stateless);
+    if (QByteArray(encoder.encode(u"A")) != "A")
+        return false;
+    static const char trails[] = {'\x00', '-', 'A', '\x81', '\xA1', '\xB0'};
+    for (int lead = 1; lead < 256; ++lead) {
+        for (const char trail : trails) {
+            const char pair[] = {static_cast<char>(lead), trail};
+            QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
+            if (QString(decoder.decode(QByteArrayView(pair, 2))).size() != 2)
+                return false;
+        }
+    }
+    return true;
+}
+
 QByteArray nameForNumber(const QByteArray& number) {
     return QByteArrayLiteral("windows-") + number;
 }
@@ -48,7 +67,7 @@ QByteArray AnsiCodec::clientCodePageName(std::optional<unsigned> systemCodePage,
     bool isNumber = false;
     choice.toUInt(&isNumber);
     const QByteArray name = isNumber ? nameForNumber(choice) : choice;
-    if (!isKnown(name))
+    if (!isKnown(name) || !isEightBit(name))
         throw std::runtime_error(std::string(CodePageVariable) + " names no known code page: \"" +
                                  installationChoice.toStdString() + "\"");
     return name;

@@ -6,6 +6,7 @@
 #include "context/programcontext.h"
 #include "context/usershell.h"
 #include "data/connection.h"
+#include "data/dataerror.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
 #include "getuserstatement.h"
@@ -88,15 +89,23 @@ bool RunSignInAttempt(SignInView& view, const ProgramContext& context, const QSt
     }
 
     auto query = std::make_unique<Query>(QString(), &connection);
-    const QString computerName = ComputerName();
+    const QString computerName = ComputerNameText(view.systemComputerName());
     const QString newPasswordValue = NewPasswordValue(newPassword);
     // The pieces are read in the order they stand in the statement; an address lookup that fails
     // leaves the attempt before anything is sent.
     const QString login = view.loginText();
     const QString passwordDigest = HashPassword(view.passwordText());
     const QString address = view.localAddress();
-    query->setSqlVerbatim(
-        BuildGetUserStatement(login, passwordDigest, newPasswordValue, address, computerName));
+    QString statement;
+    try {
+        statement = BuildGetUserStatement(login, passwordDigest, newPasswordValue, address, computerName);
+    } catch (const DataError&) {
+        // A text that cannot be sent ends the attempt; the bootstrap connection is of no further use.
+        query.reset();
+        connection.close();
+        throw;
+    }
+    query->setSqlVerbatim(statement);
 
     try {
         query->open();

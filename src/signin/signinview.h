@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/computername.h"
+
 #include <QString>
+#include <string>
 
 // What the sign-in reads from and does to the sign-in dialog.
 class SignInView {
@@ -27,4 +30,6 @@ public:
     virtual void disablePanelButton() = 0;
     // The server ordered an update of the program.
     virtual void runProgramUpdate() = 0;
+    // The computer name as the system reports it (platform::ComputerName).
+    virtual std::string systemComputerName() const { return platform::ComputerName(); }
 };

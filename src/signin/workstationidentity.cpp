@@ -5,7 +5,14 @@
 #include "platform/hostresolver.h"
 
 QString ComputerName() {
-    return AnsiCodec::client().toUnicode(QByteArray::fromStdString(platform::ComputerName()));
+    return ComputerNameText(platform::ComputerName());
+}
+
+QString ComputerNameText(const std::string& reported, platform::NameEncoding encoding) {
+    const QByteArray bytes = QByteArray::fromStdString(reported);
+    if (encoding == platform::NameEncoding::Utf8)
+        return QString::fromUtf8(bytes);
+    return AnsiCodec::client().toUnicode(bytes);
 }
 
 QString LocalAddress() {

@@ -3,6 +3,8 @@
 #include "data/connection.h"
 #include "data/dataerror.h"
 #include "data/odbc/diagnostictext.h"
+#include "data/odbc/odbcconnection.h"
+#include "data/odbc/odbcerror.h"
 #include "data/query.h"
 #include "support/contractdb.h"
 #include "support/errortext.h"
@@ -49,6 +51,50 @@ TEST(DriverPrefixesTest, OnlyTheLeadingTagsOfTheDriverManagerAndTheDriverGo) {
               "Login failed for user 'u'.");
     EXPECT_EQ(ProviderText({"[FreeTDS][SQL Server]Unable to connect to data source"}),
               "Unable to connect to data source");
+    // Each of several messages keeps a line of its own (a CR between them), as the server's lines do.
+    EXPECT_EQ(
+        ProviderText({"[FreeTDS][SQL Server]Unknown host machine name.",
+                      "[FreeTDS][SQL Server]Unable to connect: Adaptive Server is unavailable or does "
+                      "not exist",
+                      "[FreeTDS][SQL Server]Unable to connect to data source"}),
+        "Unknown host machine name.\rUnable to connect: Adaptive Server is unavailable or does not exist");
+}
+
+// No error text of the data layer shows a password: a value of PWD or Password (keys in any case,
+// braced values with doubled closing braces, quoted ones, or up to the next semicolon) is left out.
+TEST(SecretTextTest, PasswordValuesAreLeftOutOfErrorTexts) {
+    const struct {
+        const char* text;
+        const char* shown;
+    } cases[] = {
+        {"Can't open lib 'FreeTDS;SERVER=x;PWD=secret' : file not found",
+         "Can't open lib 'FreeTDS;SERVER=x;PWD="},
+        {"DRIVER={FreeTDS};UID=u;PWD=secret;DATABASE=d", "DRIVER={FreeTDS};UID=u;PWD=;DATABASE=d"},
+        {"uid=u;pwd = {se;c}}r=et};x=1", "uid=u;pwd =;x=1"},
+        {"Provider=SQLOLEDB.1;Password=Тайна;Persist Security Info=True",
+         "Provider=SQLOLEDB.1;Password=;Persist Security Info=True"},
+        {"PASSWORD=\"a;b\"\"c\";User ID=u", "PASSWORD=;User ID=u"},
+        {"pAsSwOrD='x;y' and PwD=z", "pAsSwOrD= and PwD="},
+        {"Password={unclosed;rest", "Password="},
+        {"Login failed for user 'zor_boot'.", "Login failed for user 'zor_boot'."},
+        {"The password is wrong", "The password is wrong"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DataError(QString::fromUtf8(c.text)).text(), QString::fromUtf8(c.shown)) << c.text;
+}
+
+// A connection string that the driver manager cannot read comes back inside its message; the
+// password in it does not.
+TEST(SecretTextTest, AMalformedConnectionStringDoesNotShowItsPassword) {
+    OdbcConnection connection;
+    std::string text;
+    try {
+        connection.open(u"DRIVER={FreeTDS;SERVER=127.0.0.1,1;UID=zor_boot;PWD=Sekret-42;TDS_Version=7.4", 1);
+    } catch (const OdbcError& error) {
+        text = error.what();
+    }
+    EXPECT_NE(text, "");
+    EXPECT_EQ(text.find("Sekret-42"), std::string::npos) << text;
 }
 
 class SqlServerMessagesTest : public ::testing::Test {

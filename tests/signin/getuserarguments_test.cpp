@@ -219,6 +219,23 @@ TEST_P(GetUserArgumentsTest, ACharacterOfCodeZeroIsRefusedBeforeAnythingIsSent) 
               "Логин содержит символ с кодом 0: такой текст нельзя передать серверу.");
     EXPECT_TRUE(calls().isEmpty());
     EXPECT_EQ(sentSince(), QStringList());
+    // Nothing more can be asked in this attempt: the bootstrap connection is not left open.
+    EXPECT_FALSE(m_data.ADOCon->isOpen());
+}
+
+// The computer name reaches GET_USER as the system writes it (UTF-8 here), not read as bytes of the
+// client's code page.
+TEST_P(GetUserArgumentsTest, TheComputerNameArrivesAsTheSystemWritesIt) {
+    const char* names[] = {"Бух-ПК", "WS-17", "Кафедра_ИВТ-3"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        testsupport::FakeSignInView view;
+        view.reportedComputerName = name; // UTF-8, as gethostname gives it
+        EXPECT_FALSE(attempt(view));
+        const QList<Call> received = calls();
+        ASSERT_EQ(received.size(), 1);
+        EXPECT_EQ(received[0].computerName, QString::fromUtf8(name));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, GetUserArgumentsTest,

@@ -1,3 +1,4 @@
+#include "platform/computername.h"
 #include "platform/hostresolver.h"
 #include "platform/socketerror.h"
 #include "signin/ansicodec.h"
@@ -66,7 +67,11 @@ TEST(AnsiCodecTest, TheSystemsCodePageElseTheInstallationsElseWindows1251) {
     EXPECT_EQ(
         AnsiCodec(AnsiCodec::clientCodePageName(std::nullopt, "1252")).fromUnicode(QString::fromUtf8("é")),
         "\xE9");
-    for (const QByteArray& choice : {QByteArray("no-such-page"), QByteArray("99999")}) {
+    // Unicode and multi-byte character sets are no 8-bit code page, however well known.
+    for (const QByteArray& choice :
+         {QByteArray("no-such-page"), QByteArray("99999"), QByteArray("UTF-8"), QByteArray("utf-8"),
+          QByteArray("UTF-16"), QByteArray("UTF-16LE"), QByteArray("UTF-32"), QByteArray("Shift_JIS"),
+          QByteArray("GB18030"), QByteArray("Big5")}) {
         try {
             AnsiCodec::clientCodePageName(std::nullopt, choice);
             FAIL() << "no error for " << choice.toStdString();
@@ -104,4 +109,20 @@ TEST(WorkstationIdentityTest, ComputerNameAsTheSystemReportsIt) {
     const QString name = ComputerName();
     EXPECT_FALSE(name.isEmpty());
     EXPECT_FALSE(name.contains(QChar(0)));
+    EXPECT_EQ(name, ComputerNameText(platform::ComputerName()));
+}
+
+// The name is read in the form the system gives it: UTF-8 where names are UTF-8 (POSIX), bytes of
+// the ANSI code page on Windows; whatever the client's code page.
+TEST(WorkstationIdentityTest, ComputerNameIsDecodedAsTheSystemWritesIt) {
+    const QString name = QString::fromUtf8("Бух-ПК");
+    const QByteArray utf8 = QByteArray("\xD0\x91\xD1\x83\xD1\x85-\xD0\x9F\xD0\x9A");
+    const QByteArray ansi = QByteArray("\xC1\xF3\xF5-\xCF\xCA"); // Windows-1251
+    EXPECT_EQ(ComputerNameText(utf8.toStdString(), platform::NameEncoding::Utf8), name);
+    EXPECT_EQ(ComputerNameText(ansi.toStdString(), platform::NameEncoding::AnsiCodePage), name);
+    EXPECT_EQ(ComputerNameText("WS-17", platform::NameEncoding::Utf8), "WS-17");
+    EXPECT_EQ(ComputerNameText("", platform::NameEncoding::AnsiCodePage), "");
+#ifndef _WIN32
+    EXPECT_EQ(platform::ComputerNameEncoding(), platform::NameEncoding::Utf8);
+#endif
 }

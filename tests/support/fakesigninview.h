@@ -2,7 +2,9 @@
 
 #include "signin/signinview.h"
 
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 namespace testsupport {
 
@@ -22,6 +24,8 @@ public:
     QString confirmation;
     QString status;
     int updateOrders = 0;
+    // The computer name as the system would report it; the system's own when not set.
+    std::optional<std::string> reportedComputerName;
 
     QString loginText() const override { return login; }
     QString passwordText() const override { return password; }
@@ -42,6 +46,9 @@ public:
     void pressPanelButton() override { panelOpen = !panelOpen; }
     void disablePanelButton() override { panelButtonEnabled = false; }
     void runProgramUpdate() override { ++updateOrders; }
+    std::string systemComputerName() const override {
+        return reportedComputerName ? *reportedComputerName : SignInView::systemComputerName();
+    }
 };
 
 } // namespace testsupport

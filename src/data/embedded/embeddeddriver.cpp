@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <memory>
 #include <sqlite3.h>
 
 namespace {
@@ -175,24 +176,26 @@ void EmbeddedDriver::runProcedureBody(const TsqlStatement& call, const QList<QVa
     QString params;
     QByteArray body;
     {
-        sqlite3_stmt* statement = nullptr;
+        // A lookup that cannot read the file (another session holds it locked past the limit) is
+        // a failure of the call, not a missing procedure.
+        sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(m_db.handle(),
                                "SELECT name, params, body FROM sys_procedures WHERE lower(name) = lower(?)",
-                               -1, &statement, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(statement);
-            throw DataError(QString("Could not find stored procedure '%1'.").arg(call.procedure));
+                               -1, &raw, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(raw);
+            m_db.fail();
         }
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
         const QByteArray key = call.procedure.toUtf8();
-        sqlite3_bind_text(statement, 1, key.constData(), key.size(), SQLITE_TRANSIENT);
-        const bool found = sqlite3_step(statement) == SQLITE_ROW;
-        if (found) {
-            name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-            params = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1)));
-            body = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)));
-        }
-        sqlite3_finalize(statement);
-        if (!found)
+        sqlite3_bind_text(raw, 1, key.constData(), key.size(), SQLITE_TRANSIENT);
+        const int step = sqlite3_step(raw);
+        if (step != SQLITE_ROW && step != SQLITE_DONE)
+            m_db.fail();
+        if (step != SQLITE_ROW)
             throw DataError(QString("Could not find stored procedure '%1'.").arg(call.procedure));
+        name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+        params = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 1)));
+        body = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(raw, 2)));
     }
     m_permissions.checkExecute(name);
 

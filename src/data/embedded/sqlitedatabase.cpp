@@ -103,12 +103,8 @@ void SqliteDatabase::fail() const {
 }
 
 void SqliteDatabase::exec(const QByteArray& sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const QString text = QString::fromUtf8(message ? message : sqlite3_errmsg(m_db));
-        sqlite3_free(message);
-        throw DataError(text);
-    }
+    if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail();
 }
 
 void SqliteDatabase::bind(sqlite3_stmt* statement, int index, const QVariant& value) {

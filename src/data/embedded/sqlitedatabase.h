@@ -50,8 +50,11 @@ public:
 
     static void bind(sqlite3_stmt* statement, int index, const QVariant& value);
 
-private:
+    // Raises DataError for the last failed call: "Query timeout expired" when the limit has passed
+    // or another connection's lock was waited for past it, SQLite's text otherwise.
     [[noreturn]] void fail() const;
+
+private:
     void applyTimeout();
     static int progress(void* self);
 

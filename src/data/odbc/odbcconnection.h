@@ -3,6 +3,8 @@
 #include "odbccell.h"
 #include "odbcresult.h"
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,27 +23,30 @@ public:
     // unreachable server fails within it with the driver's text.
     void open(const std::u16string& connectionString, int loginTimeout);
     void close();
-    // False again once the link to the server has failed: a lost connection is not reused.
-    bool isOpen() const { return m_connection != nullptr; }
+    // False again once the link to the server has failed, or a statement was given up without the
+    // server confirming it: such a connection is not reused.
+    bool isOpen() const { return m_link != nullptr; }
 
     // Runs one statement whose '?' markers take the values by position, each bound with its type (a
-    // NULL too, which the server refuses when it is untyped). timeoutSeconds: the statement's time
-    // limit (0: none), after which the driver gives it up. Returns the first result set, if any.
+    // NULL too, which the server refuses when it is untyped), and hands its first result set, if
+    // any, to the sink row by row. timeoutSeconds: the statement's time limit (0: none). The whole
+    // wait, the server's confirmation of the cancel included, ends within the limit: the statement
+    // is cancelled shortly before it, and a server that has not confirmed by then is given up with
+    // the connection ("Timeout expired").
+    OdbcOutcome execute(const std::u16string& statement, const std::vector<OdbcCell>& values,
+                        int timeoutSeconds, OdbcRowSink& sink);
+    // The same, with the result set copied whole.
     OdbcResult execute(const std::u16string& statement, const std::vector<OdbcCell>& values,
                        int timeoutSeconds = 0);
 
+    // How long before the end of a statement's time limit it is cancelled, so that the server's
+    // confirmation still arrives within the limit.
+    static std::chrono::milliseconds CancelMargin(std::chrono::milliseconds limit);
+
+    // The link's handles, and one statement's run (internal to the implementation).
+    struct Link;
+    struct Run;
+
 private:
-    class Statement;
-
-    // Whether the ODBC driver has found the link to the server broken: some report it only so,
-    // with the message of the failed read as a mere warning.
-    bool connectionDead() const;
-    // Raises OdbcError with the statement's diagnostics, giving up the connection when they tell
-    // that the link to the server is lost.
-    [[noreturn]] void fail(Statement& statement);
-
-    // The ODBC environment and connection handles (SQLHENV, SQLHDBC), opaque here so that the
-    // header needs no ODBC declarations; null while closed.
-    void* m_environment = nullptr;
-    void* m_connection = nullptr;
+    std::shared_ptr<Link> m_link;
 };

@@ -66,33 +66,76 @@ OdbcCell CellOf(const QVariant& value) {
     }
 }
 
-// The cell as a QVariant of its column's kind, a typed null for NULL.
-QVariant ValueOf(const OdbcCell& cell) {
-    const FieldKind kind = KindOf(cell.type);
-    if (cell.null)
-        return QVariant(MetaTypeOf(kind));
-    switch (cell.type) {
-    case OdbcType::Integer:
-        return QVariant(static_cast<int>(cell.integer));
-    case OdbcType::BigInt:
-        return QVariant(static_cast<qlonglong>(cell.integer));
-    case OdbcType::Double:
-        return QVariant(cell.number);
-    case OdbcType::Bit:
-        return QVariant(cell.bit);
-    case OdbcType::Timestamp: {
-        const OdbcTimestamp& stamp = cell.stamp;
-        return QVariant(QDateTime(QDate(stamp.year, stamp.month, stamp.day),
-                                  QTime(stamp.hour, stamp.minute, stamp.second, stamp.millisecond)));
+// Turns each row into QVariants of its columns' kinds as it arrives (a typed null for NULL), so that
+// the result is never held twice. A value equal to the one above it in its column shares that
+// one's text or date, as the embedded engine's do.
+class ResultBuilder : public OdbcRowSink {
+public:
+    explicit ResultBuilder(StatementResult& result) : m_result(result) {}
+
+    void columns(const std::vector<OdbcColumn>& columns) override {
+        m_result.columns.reserve(static_cast<qsizetype>(columns.size()));
+        for (const OdbcColumn& column : columns)
+            m_result.columns.append(
+                {QString::fromStdU16String(column.name), KindOf(column.type), column.size});
+        m_last.assign(columns.size(), Last());
     }
-    case OdbcType::Binary:
-        return QVariant(QByteArray(cell.bytes.data(), static_cast<qsizetype>(cell.bytes.size())));
-    case OdbcType::AnsiText:
-    case OdbcType::WideText:
-        break;
+
+    void row(std::vector<OdbcCell>& cells) override {
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            m_result.cells.append(valueOf(cells[i], m_last[i]));
     }
-    return QVariant(QString::fromStdU16String(cell.text));
-}
+
+private:
+    struct Last {
+        bool set = false;
+        OdbcCell cell;
+        QVariant value;
+    };
+
+    static QVariant convert(const OdbcCell& cell) {
+        const FieldKind kind = KindOf(cell.type);
+        if (cell.null)
+            return QVariant(MetaTypeOf(kind));
+        switch (cell.type) {
+        case OdbcType::Integer:
+            return QVariant(static_cast<int>(cell.integer));
+        case OdbcType::BigInt:
+            return QVariant(static_cast<qlonglong>(cell.integer));
+        case OdbcType::Double:
+            return QVariant(cell.number);
+        case OdbcType::Bit:
+            return QVariant(cell.bit);
+        case OdbcType::Timestamp: {
+            const OdbcTimestamp& stamp = cell.stamp;
+            return QVariant(QDateTime(QDate(stamp.year, stamp.month, stamp.day),
+                                      QTime(stamp.hour, stamp.minute, stamp.second, stamp.millisecond)));
+        }
+        case OdbcType::Binary:
+            return QVariant(QByteArray(cell.bytes.data(), static_cast<qsizetype>(cell.bytes.size())));
+        case OdbcType::AnsiText:
+        case OdbcType::WideText:
+            break;
+        }
+        return QVariant(QString::fromStdU16String(cell.text));
+    }
+
+    static QVariant valueOf(OdbcCell& cell, Last& last) {
+        const bool shared = cell.type == OdbcType::AnsiText || cell.type == OdbcType::WideText ||
+                            cell.type == OdbcType::Timestamp || cell.type == OdbcType::Binary;
+        if (!shared)
+            return convert(cell);
+        if (!last.set || !(last.cell == cell)) {
+            last.value = convert(cell);
+            std::swap(last.cell, cell);
+            last.set = true;
+        }
+        return last.value;
+    }
+
+    StatementResult& m_result;
+    std::vector<Last> m_last;
+};
 
 [[noreturn]] void Raise(const OdbcError& error) {
     throw DataError(QString::fromStdU16String(error.text()));
@@ -127,20 +170,15 @@ StatementResult OdbcDriver::execute(const QString& statement, const QList<QVaria
     cells.reserve(static_cast<std::size_t>(values.size()));
     for (const QVariant& value : values)
         cells.push_back(CellOf(value));
-    OdbcResult read;
+    StatementResult result;
+    ResultBuilder builder(result);
     try {
-        read = m_connection.execute(statement.toStdU16String(), cells, statementTimeout());
+        const OdbcOutcome outcome =
+            m_connection.execute(statement.toStdU16String(), cells, statementTimeout(), builder);
+        result.hasResultSet = outcome.hasResultSet;
+        result.rowsAffected = outcome.rowsAffected;
     } catch (const OdbcError& error) {
         Raise(error);
     }
-    StatementResult result;
-    result.hasResultSet = read.hasResultSet;
-    result.rowsAffected = read.rowsAffected;
-    result.columns.reserve(static_cast<qsizetype>(read.columns.size()));
-    for (const OdbcColumn& column : read.columns)
-        result.columns.append({QString::fromStdU16String(column.name), KindOf(column.type), column.size});
-    result.cells.reserve(static_cast<qsizetype>(read.cells.size()));
-    for (const OdbcCell& cell : read.cells)
-        result.cells.append(ValueOf(cell));
     return result;
 }

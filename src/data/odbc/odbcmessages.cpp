@@ -50,8 +50,9 @@ std::u16string OdbcProviderText(const std::vector<std::u16string>& records) {
     // The driver's generic opening failure adds nothing to a message that says why.
     if (messages.size() > 1)
         std::erase(messages, std::u16string(u"Unable to connect to data source"));
+    // Each message on a line of its own: a CR between them, as in every message text of the program.
     std::u16string text;
     for (std::size_t i = 0; i < messages.size(); ++i)
-        text += (i > 0 ? u" " : u"") + messages[i];
+        text += (i > 0 ? u"\r" : u"") + messages[i];
     return text;
 }

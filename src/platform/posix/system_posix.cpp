@@ -55,6 +55,10 @@ std::string ComputerName() {
     return std::string(buffer, ::strnlen(buffer, sizeof buffer));
 }
 
+NameEncoding ComputerNameEncoding() {
+    return NameEncoding::Utf8;
+}
+
 std::string SystemErrorText(int systemCode) {
     return std::strerror(systemCode);
 }

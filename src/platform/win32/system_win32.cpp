@@ -73,6 +73,10 @@ std::string ComputerName() {
     return std::string(buffer, ::strnlen(buffer, sizeof buffer));
 }
 
+NameEncoding ComputerNameEncoding() {
+    return NameEncoding::AnsiCodePage;
+}
+
 std::string SystemErrorText(int systemCode) {
     return win32::SystemErrorTextIn(systemCode, 0);
 }

@@ -6,6 +6,7 @@
 #include "data/odbc/odbclogin.h"
 #include "support/tdsstandinprocess.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
@@ -222,6 +223,28 @@ TEST_F(DriverCases, StatementOverItsTimeLimit) {
     if (!connection->isOpen())
         connection->open(connectionText(), 5);
     EXPECT_EQ(connection->execute(u"SELECT number FROM CaseSlow", {}, 1).cell(0, 0), OdbcCell::Whole(7));
+}
+
+// A server that falls silent takes no cancel either: the whole wait, the cancel's included, ends
+// within the statement's time limit (a loose bound, not a speed goal), the connection is given up
+// and says so, and opening it again reaches the server.
+TEST_F(DriverCases, SilentServerIsGivenUpWithinTheTimeLimit) {
+    auto connection = connect();
+    makeTable(*connection, u"CaseSilent");
+    m_server.setFaultRules(
+        R"([{"match": "^SELECT number FROM CaseSilent", "action": "delay", "ms": 600000, "times": 1}])");
+    constexpr int limit = 2;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ErrorOf([&] { connection->execute(u"SELECT number FROM CaseSilent", {}, limit); }),
+              "Timeout expired");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(waited, std::chrono::milliseconds(limit * 1500));
+    EXPECT_FALSE(connection->isOpen());
+    EXPECT_EQ(ErrorOf([&] { connection->execute(u"SELECT number FROM CaseSilent", {}, limit); }),
+              "Operation is not allowed when the connection is closed");
+    connection->open(connectionText(), 5);
+    EXPECT_EQ(connection->execute(u"SELECT number FROM CaseSilent", {}, limit).cell(0, 0),
+              OdbcCell::Whole(7));
 }
 
 // Values with ';', '=', quotes and blanks at the edges reach the server unchanged.
