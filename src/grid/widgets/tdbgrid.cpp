@@ -4,6 +4,7 @@
 #include "grid/highlightcolor.h"
 #include "grid/tgridcolumn.h"
 #include "grid/ttitlenode.h"
+#include "gridaccessibility.h"
 #include "inplaceedit.h"
 #include "lookuplistpopup.h"
 #include "monthcalendarpopup.h"
@@ -19,8 +20,8 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
-#include <QToolTip>
 #include <QToolButton>
+#include <QToolTip>
 #include <exception>
 
 namespace {
@@ -65,6 +66,7 @@ TDBGrid::TDBGrid(QWidget* parent) : QAbstractScrollArea(parent), m_fixedColor(Si
     m_edit->hide();
     m_edit->installEventFilter(this);
     connect(m_edit, &QLineEdit::cursorPositionChanged, this, &TDBGrid::editorSelectionMoved);
+    AttachGridAccessibility(*this);
     connect(m_edit, &QLineEdit::selectionChanged, this, &TDBGrid::editorSelectionMoved);
     // Every change of the text goes through the cell editor; one that slipped past it is undone.
     connect(m_edit, &QLineEdit::textEdited, this, &TDBGrid::showEditorText);
