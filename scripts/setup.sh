@@ -10,6 +10,7 @@ packages=("$@")
     libgtest-dev libgmock-dev libbenchmark-dev
     libxlsxwriter-dev poppler-utils unzip
     xvfb xauth xdotool python3
+    dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
     fonts-dejavu-core fonts-liberation
 )
 missing=()
