@@ -47,7 +47,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # Libraries found by dpkg-shlibdeps (Qt with its print support, SQLite, unixODBC, libcurl,
 # libxlsxwriter), and what is loaded by name.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "tdsodbc, unixodbc, libqt6gui6, libqt6widgets6, qt6-qpa-plugins, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tdsodbc, unixodbc, libqt6gui6, libqt6widgets6, qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/postinst ${CMAKE_SOURCE_DIR}/packaging/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -32,7 +32,8 @@ for path in "./usr/lib/zor27/ZOR 27" ./usr/lib/zor27/zor27-config ./usr/bin/zor2
 done
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "depends: $depends"
-for dependency in libqt6widgets6 libqt6printsupport6 libxlsxwriter libodbc libsqlite3 tdsodbc unixodbc; do
+for dependency in libqt6widgets6 libqt6printsupport6 libxlsxwriter libodbc libsqlite3 tdsodbc unixodbc \
+    qt6-translations-l10n; do
     grep -q "$dependency" <<<"$depends" || fail "does not depend on $dependency"
 done
 dpkg-deb --info "$deb" conffiles | grep -qx /etc/zor27/ZOR || fail "/etc/zor27/ZOR is not a conffile"
@@ -63,6 +64,8 @@ in_root dpkg --purge zor27 >/dev/null 2>&1 || true
 DEBIAN_FRONTEND=noninteractive in_root apt-get install -y -q "/tmp/$(basename "$deb")" >"$build/install.log" 2>&1 ||
     { tail -30 "$build/install.log"; fail "apt-get install failed"; }
 in_root odbcinst -q -d -n FreeTDS >/dev/null || fail "FreeTDS is not registered with unixODBC"
+# The toolkit's Russian texts: the standard buttons and dialogs of the program.
+in_root test -f /usr/share/qt6/translations/qtbase_ru.qm || fail "the toolkit's Russian translation is missing"
 # The installed program, started from its link, shows its sign-in dialog on an X server.
 DEBIAN_FRONTEND=noninteractive in_root apt-get install -y -q --no-install-recommends xvfb xauth x11-utils \
     >>"$build/install.log" 2>&1 || fail "cannot install Xvfb into the root"

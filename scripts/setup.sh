@@ -5,11 +5,12 @@ set -euo pipefail
 packages=("$@")
 [ ${#packages[@]} -gt 0 ] || packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-translations-l10n
     libsqlite3-dev unixodbc-dev tdsodbc freetds-bin libcurl4-openssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libxlsxwriter-dev poppler-utils unzip
     xvfb xauth xdotool python3
+    dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
     fonts-dejavu-core fonts-liberation
 )
 missing=()

@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "platform/silentabort.h"
+#include "toolkittranslation.h"
 
 #include <QDialog>
 #include <QFont>
@@ -12,6 +13,7 @@
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setTitle(DefaultTitle);
+    InstallRussianToolkitTranslation(*this);
     // Only the main window's closing ends the main loop; a message box shown while no other window
     // is visible must not end it.
     setQuitOnLastWindowClosed(false);

@@ -5,11 +5,13 @@
 #include "datamodule/tdm_mb.h"
 #include "platform/hostresolver.h"
 #include "schedule/tform1.h"
+#include "startupprobe.h"
 
 #include <memory>
 
 int main(int argc, char** argv) {
     Application app(argc, argv);
+    InstallStartupProbe(app);
     const Installation installation = Installation::OfRunningProgram();
     const platform::SystemHostResolver hostResolver;
     // The data module first: the main window's controls refer to its data sources.

@@ -140,19 +140,20 @@ void TForm1::buildPanel() {
         caption->resize(QFontMetrics(labelFont).horizontalAdvance(caption->text()), 16);
         return caption;
     };
-    const auto selector = [&](LookupSelector& logic, int top, int width) {
+    const auto selector = [&](LookupSelector& logic, int top, int width, QLabel* caption) {
         auto* box = new LookupComboBox(logic, Panel4);
         box->setGeometry(168, top, width, 21);
+        box->setLabel(caption);
         return box;
     };
     Label1 = label("Label1", "Выберите год:", 3, 5);
-    YearDBLookupComboBox = selector(m_editor->year(), 2, 225);
+    YearDBLookupComboBox = selector(m_editor->year(), 2, 225, Label1);
     Label6 = label("Label6", "Выберите семестр:", 2, 34);
-    SemesterDBLookupComboBox = selector(m_editor->semester(), 32, 225);
+    SemesterDBLookupComboBox = selector(m_editor->semester(), 32, 225, Label6);
     Label2 = label("Label2", "Выберите Факультет:", 2, 64);
-    FacultyDBLookupComboBox = selector(m_editor->faculty(), 62, 441);
+    FacultyDBLookupComboBox = selector(m_editor->faculty(), 62, 441, Label2);
     Label4 = label("Label4", "Выберите группу:", 4, 95);
-    GroupDBLookupComboBox = selector(m_editor->group(), 92, 225);
+    GroupDBLookupComboBox = selector(m_editor->group(), 92, 225, Label4);
 
     BitBtn1 = new QPushButton(QString::fromUtf8("Сохранить"), Panel4);
     BitBtn1->setObjectName("BitBtn1");

@@ -4,6 +4,7 @@
 #include "grid/highlightcolor.h"
 #include "grid/tgridcolumn.h"
 #include "grid/ttitlenode.h"
+#include "gridaccessibility.h"
 #include "inplaceedit.h"
 #include "lookuplistpopup.h"
 #include "monthcalendarpopup.h"
@@ -73,6 +74,7 @@ TDBGrid::TDBGrid(QWidget* parent) : QAbstractScrollArea(parent), m_fixedColor(Si
     m_edit->hide();
     m_edit->installEventFilter(this);
     connect(m_edit, &QLineEdit::cursorPositionChanged, this, &TDBGrid::editorSelectionMoved);
+    AttachGridAccessibility(*this);
     connect(m_edit, &QLineEdit::selectionChanged, this, &TDBGrid::editorSelectionMoved);
     // Every change of the text goes through the cell editor; one that slipped past it is undone.
     connect(m_edit, &QLineEdit::textEdited, this, &TDBGrid::showEditorText);

@@ -1,10 +1,12 @@
 #include "lookupcombobox.h"
 
-#include "selectorlistpopup.h"
 #include "schedule/lookupselector.h"
+#include "selectoraccessibility.h"
+#include "selectorlistpopup.h"
 
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -26,9 +28,19 @@ LookupComboBox::LookupComboBox(LookupSelector& selector, QWidget* parent)
     : QWidget(parent), m_selector(selector), m_clock(MonotonicMilliseconds) {
     setObjectName(selector.objectName());
     setFocusPolicy(Qt::StrongFocus);
+    InstallSelectorAccessibility();
     m_popup = new SelectorListPopup(*this);
     connect(&m_selector, &LookupSelector::changed, this, &LookupComboBox::followSelector);
     followSelector();
+}
+
+void LookupComboBox::setLabel(QLabel* label) {
+    m_label = label;
+    setAccessibleName(label != nullptr ? label->text() : QString());
+}
+
+QLabel* LookupComboBox::label() const {
+    return m_label;
 }
 
 bool LookupComboBox::isDroppedDown() const {
@@ -40,6 +52,7 @@ void LookupComboBox::followSelector() {
     if (isDroppedDown() && !m_selector.canDropDown())
         closeUp();
     update();
+    AnnounceSelectorValue(*this);
 }
 
 QSize LookupComboBox::sizeHint() const {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
 
+class QLabel;
 class SelectorListPopup;
 class LookupSelector;
 
@@ -16,6 +18,10 @@ public:
 
     LookupSelector& selector() const { return m_selector; }
     SelectorListPopup* popup() const { return m_popup; }
+    // The caption beside the selector: its text names the selector for a screen reader. Nothing
+    // else links the two (the caption has no shortcut and does not pass the focus on).
+    void setLabel(QLabel* label);
+    QLabel* label() const;
     bool isDroppedDown() const;
 
     // Opens the list when the selector can drop down; closes it without a pick.
@@ -43,5 +49,6 @@ private:
 
     LookupSelector& m_selector;
     SelectorListPopup* m_popup;
+    QPointer<QLabel> m_label;
     std::function<qint64()> m_clock;
 };

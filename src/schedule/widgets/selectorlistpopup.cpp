@@ -2,6 +2,7 @@
 
 #include "lookupcombobox.h"
 #include "schedule/lookupselector.h"
+#include "selectoraccessibility.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -68,6 +69,7 @@ void SelectorListPopup::syncScrollBar() {
     m_scrollBar->setPageStep(DropDownList::MaxVisibleRows);
     m_scrollBar->setValue(m_list.topRow());
     update();
+    AnnounceHighlightedRow(*this);
 }
 
 void SelectorListPopup::paintEvent(QPaintEvent* event) {

@@ -15,6 +15,7 @@ class SelectorListPopup : public QFrame {
 public:
     explicit SelectorListPopup(LookupComboBox& owner);
 
+    LookupComboBox& owner() const { return m_owner; }
     const DropDownList& list() const { return m_list; }
     // Opens below the owner, or above it when below would reach past the bottom of the screen.
     void showFor(int highlighted);
