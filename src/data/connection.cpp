@@ -84,8 +84,17 @@ qint64 Connection::execute(const QString& statement) {
     return openDriver().execute(statement, {}).rowsAffected;
 }
 
-StatementResult Connection::run(const QString& statement, const QList<QVariant>& values) {
-    return openDriver().execute(statement, values);
+StatementResult Connection::run(const QString& statement, const QList<QVariant>& values,
+                                QList<QVariant> cellStorage) {
+    Driver& driver = openDriver();
+    // Storage the driver did not take is not kept past the statement.
+    struct Leftover {
+        Driver& driver;
+        ~Leftover() { driver.offerCellStorage({}); }
+    } leftover{driver};
+    if (cellStorage.capacity() > 0)
+        driver.offerCellStorage(std::move(cellStorage));
+    return driver.execute(statement, values);
 }
 
 void Connection::attach(DataSet* dataSet) {

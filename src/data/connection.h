@@ -34,8 +34,10 @@ public:
 
     // Runs a statement that returns no rows; the number of rows it affected, -1 when unknown.
     qint64 execute(const QString& statement);
-    // Runs a statement with positional values, for the datasets. Raises DataError.
-    StatementResult run(const QString& statement, const QList<QVariant>& values);
+    // Runs a statement with positional values, for the datasets. Raises DataError. The result's
+    // cells may be collected into cellStorage (see Driver::offerCellStorage).
+    StatementResult run(const QString& statement, const QList<QVariant>& values,
+                        QList<QVariant> cellStorage = {});
 
     // The folder in which the embedded engine finds a database given by a plain name.
     void setDatabaseFolder(const QString& folder) { m_databaseFolder = folder; }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace {
 
@@ -89,9 +90,12 @@ int DataSet::columnIndex(const QString& name) const {
 void DataSet::open() {
     if (isActive())
         return;
-    StatementResult result = fetch();
+    StatementResult result = fetch(std::exchange(m_spareCells, {}));
     bindFields(result);
     m_result = std::move(result);
+    // Storage left over from a much larger earlier result is not held for a small one.
+    if (m_result.cells.capacity() > 4 * m_result.cells.size() + 4096)
+        m_result.cells.squeeze();
     m_columnCount = static_cast<int>(m_result.columns.size());
     try {
         prepareLookups();
@@ -177,6 +181,10 @@ void DataSet::close() {
     m_buffer.clear();
     m_changed.clear();
     m_modified = false;
+    // Reopening (another group, a refresh) fills the same storage again rather than memory the
+    // process must first be given.
+    m_spareCells = std::move(m_result.cells);
+    m_spareCells.clear();
     m_result = StatementResult();
     m_columnCount = 0;
     m_order.clear();

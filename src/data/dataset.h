@@ -154,8 +154,9 @@ signals:
     void posted();
 
 protected:
-    // The whole result to hold; raises DataError.
-    virtual StatementResult fetch() = 0;
+    // The whole result to hold; raises DataError. cellStorage: the emptied storage of the previous
+    // result, for the driver to collect the new one into (see Connection::run).
+    virtual StatementResult fetch(QList<QVariant> cellStorage) = 0;
 
 private:
     friend class Connection;
@@ -174,6 +175,8 @@ private:
     std::vector<std::unique_ptr<Field>> m_fields;
     bool m_fieldsDeclared = false;
     StatementResult m_result;
+    // The closed result's cell storage, emptied, kept for the next opening.
+    QList<QVariant> m_spareCells;
     int m_columnCount = 0;
     std::vector<int> m_order; // physical row per record once sorted; empty: the result's order
     QString m_sort;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <utility>
 
 // What the database engines (the embedded one and SQL Server) offer to the data access layer.
 
@@ -114,6 +115,15 @@ public:
     // statement's first result set, if it has one. Raises DataError with the server's text.
     virtual StatementResult execute(const QString& statement, const QList<QVariant>& values) = 0;
 
+    // A list whose capacity the next execute() may fill with its result's cells instead of growing
+    // a new one: a dataset that reopens hands over the storage of its previous result, so that the
+    // rows land in memory the process already has. The list is emptied; a driver that does not
+    // take it leaves it to be dropped.
+    void offerCellStorage(QList<QVariant> cells) {
+        m_cellStorage = std::move(cells);
+        m_cellStorage.clear();
+    }
+
     // Gives every later statement a time limit in seconds (0: none). A statement that exceeds it
     // is given up and raises DataError with the engine's text; the server does not keep running it.
     virtual void setStatementTimeout(int seconds) { m_statementTimeout = seconds; }
@@ -127,6 +137,11 @@ public:
         return column + QStringLiteral(" = ?");
     }
 
+protected:
+    // The offered storage (empty when none was offered); taking it leaves none behind.
+    QList<QVariant> takeCellStorage() { return std::exchange(m_cellStorage, {}); }
+
 private:
     int m_statementTimeout = 0;
+    QList<QVariant> m_cellStorage;
 };

@@ -48,10 +48,11 @@ qint64 Query::execSQL() {
     return connection()->run(m_statement, m_parameters.boundValues()).rowsAffected;
 }
 
-StatementResult Query::fetch() {
+StatementResult Query::fetch(QList<QVariant> cellStorage) {
     if (!connection())
         throw DataError(qualified(QStringLiteral("Missing Connection or ConnectionString")));
-    StatementResult result = connection()->run(m_statement, m_parameters.boundValues());
+    StatementResult result =
+        connection()->run(m_statement, m_parameters.boundValues(), std::move(cellStorage));
     if (!result.hasResultSet)
         throw DataError(qualified(QStringLiteral("CommandText does not return a result set")));
     return result;

@@ -36,7 +36,7 @@ public:
     qint64 execSQL();
 
 protected:
-    StatementResult fetch() override;
+    StatementResult fetch(QList<QVariant> cellStorage) override;
 
 private:
     QStringList m_lines;

@@ -15,7 +15,7 @@ public:
     void setTableName(const QString& tableName);
 
 protected:
-    StatementResult fetch() override;
+    StatementResult fetch(QList<QVariant> cellStorage) override;
 
 private:
     QString m_tableName;

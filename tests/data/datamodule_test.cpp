@@ -11,6 +11,7 @@
 #include "support/errortext.h"
 #include <QDateTime>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -34,6 +35,7 @@ public:
     StatementResult execute(const QString& statement, const QList<QVariant>& values) override {
         m_statements->append(statement);
         m_values->append(values);
+        m_engine->offerCellStorage(takeCellStorage());
         return m_engine->execute(statement, values);
     }
 
@@ -289,6 +291,62 @@ TEST_P(DataModuleTest, ScheduleExposesItsDeclaredFieldsWithTheLookup) {
         while (m.ADOTable1id_typeControl->asInteger() != key.toInt() && !m.ADOTable1->eof())
             m.ADOTable1->next();
         EXPECT_EQ(m.ADOQ_RatingTableTypeControl->valueAt(record), m.ADOTable1typeControl->value());
+    }
+}
+
+// A reopened schedule fills the storage of its previous rows again: whether the group has more or
+// fewer rows than the one before, it holds that group's rows and nothing of the earlier ones.
+TEST_P(DataModuleTest, ReopeningOnAnotherGroupHoldsOnlyThatGroupsRows) {
+    Query groups("", m.ADOCon);
+    groups.setSql({"SELECT id_a_year, id_semester, id_faculty, id_group FROM InfoForRating",
+                   "GROUP BY id_a_year, id_semester, id_faculty, id_group ORDER BY id_group"});
+    groups.open();
+    ASSERT_GE(groups.recordCount(), 2);
+    auto keysAt = [&](int record) {
+        QList<QVariant> keys;
+        for (int i = 0; i < 4; ++i)
+            keys << groups.field(i)->valueAt(record);
+        return keys;
+    };
+    const QList<QVariant> busiest = keysAt(0);
+    const QList<QVariant> quietest = keysAt(1);
+    // The second group keeps two of its rows.
+    const QString second = "id_a_year = " + quietest[0].toString() +
+                           " AND id_semester = " + quietest[1].toString() +
+                           " AND id_group = " + quietest[3].toString();
+    runElsewhere("DELETE FROM ControlSchedule WHERE " + second +
+                 " AND id_schedule NOT IN (SELECT id_schedule FROM ControlSchedule WHERE " + second +
+                 " ORDER BY id_schedule LIMIT 2)");
+    // What each group holds, read by a dataset of its own.
+    auto expected = [&](const QList<QVariant>& keys) {
+        Query rows("", m.ADOCon);
+        rows.setSql({"SELECT id_schedule, Discipline FROM InfoForRating",
+                     "WHERE id_a_year = :y AND id_semester = :s AND id_faculty = :f AND id_group = :g"});
+        const char* names[] = {"y", "s", "f", "g"};
+        for (int i = 0; i < 4; ++i)
+            rows.findParam(names[i])->setValue(keys[i]);
+        rows.open();
+        QList<QPair<qlonglong, QString>> held;
+        for (int record = 0; record < rows.recordCount(); ++record)
+            held.append({rows.field(0)->valueAt(record).toLongLong(), rows.field(1)->asStringAt(record)});
+        std::sort(held.begin(), held.end());
+        return held;
+    };
+    ASSERT_GT(expected(busiest).size(), 2);
+    ASSERT_EQ(expected(quietest).size(), 2);
+    const char* parameters[] = {"@id_a_year", "@id_semester", "@id_faculty", "@id_group"};
+    for (const QList<QVariant>& keys : {busiest, quietest, busiest, quietest}) {
+        m.ADOQ_RatingTable->close();
+        for (int i = 0; i < 4; ++i)
+            m.ADOQ_RatingTable->findParam(parameters[i])->setValue(keys[i]);
+        m.ADOQ_RatingTable->open();
+        const int key = m.ADOQ_RatingTable->columnIndex("id_schedule");
+        QList<QPair<qlonglong, QString>> held;
+        for (int record = 0; record < m.ADOQ_RatingTable->recordCount(); ++record)
+            held.append({m.ADOQ_RatingTable->cellAt(record, key).toLongLong(),
+                         m.ADOQ_RatingTableDiscipline->asStringAt(record)});
+        std::sort(held.begin(), held.end());
+        EXPECT_EQ(held, expected(keys)) << keys[3].toString().toStdString();
     }
 }
 

@@ -125,6 +125,7 @@ bool EmbeddedDriver::isOpen() const {
 StatementResult EmbeddedDriver::execute(const QString& text, const QList<QVariant>& values) {
     if (!m_db.isOpen())
         throw DataError("The connection is not open.");
+    QList<QVariant> cellStorage = takeCellStorage();
     const TsqlStatement statement = TsqlStatement::parse(text);
     switch (statement.kind) {
     case TsqlStatement::Kind::SetDateFormat:
@@ -136,15 +137,17 @@ StatementResult EmbeddedDriver::execute(const QString& text, const QList<QVarian
     case TsqlStatement::Kind::SetOption:
         return {};
     case TsqlStatement::Kind::Exec:
-        return runProcedure(statement, values);
+        return runProcedure(statement, values, std::move(cellStorage));
     case TsqlStatement::Kind::Sql:
         break;
     }
-    return runSql(text, values);
+    return runSql(text, values, std::move(cellStorage));
 }
 
-StatementResult EmbeddedDriver::runSql(const QString& text, const QList<QVariant>& values) {
+StatementResult EmbeddedDriver::runSql(const QString& text, const QList<QVariant>& values,
+                                       QList<QVariant> cellStorage) {
     StatementResult result;
+    result.cells = std::move(cellStorage);
     qsizetype next = 0;
     auto binder = [&](sqlite3_stmt* statement, int index, const char*) {
         SqliteDatabase::bind(statement, index, next < values.size() ? values[next] : QVariant());
@@ -237,7 +240,8 @@ void EmbeddedDriver::runProcedureBody(const TsqlStatement& call, const QList<QVa
     m_db.run(body, binder, result, m_dateOrder);
 }
 
-StatementResult EmbeddedDriver::runProcedure(const TsqlStatement& call, const QList<QVariant>& values) {
+StatementResult EmbeddedDriver::runProcedure(const TsqlStatement& call, const QList<QVariant>& values,
+                                             QList<QVariant> cellStorage) {
     if (call.markers != values.size())
         throw DataError(QString("The statement has %1 parameter markers but %2 values were supplied.")
                             .arg(call.markers)
@@ -245,6 +249,7 @@ StatementResult EmbeddedDriver::runProcedure(const TsqlStatement& call, const QL
     // The procedure is looked up, its arguments bound and its body run in one transaction: one
     // read of the file's state for the whole call, and a body that fails leaves nothing changed.
     StatementResult result;
+    result.cells = std::move(cellStorage);
     m_db.exec("SAVEPOINT zor_procedure");
     try {
         runProcedureBody(call, values, result);

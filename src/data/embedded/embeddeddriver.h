@@ -37,8 +37,9 @@ public:
     static QString databasePath(const QString& databaseFolder, const QString& catalog);
 
 private:
-    StatementResult runSql(const QString& text, const QList<QVariant>& values);
-    StatementResult runProcedure(const TsqlStatement& call, const QList<QVariant>& values);
+    StatementResult runSql(const QString& text, const QList<QVariant>& values, QList<QVariant> cellStorage);
+    StatementResult runProcedure(const TsqlStatement& call, const QList<QVariant>& values,
+                                 QList<QVariant> cellStorage);
     void runProcedureBody(const TsqlStatement& call, const QList<QVariant>& values, StatementResult& result);
 
     QString m_databaseFolder;

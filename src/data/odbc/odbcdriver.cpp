@@ -171,6 +171,7 @@ StatementResult OdbcDriver::execute(const QString& statement, const QList<QVaria
     for (const QVariant& value : values)
         cells.push_back(CellOf(value));
     StatementResult result;
+    result.cells = takeCellStorage();
     ResultBuilder builder(result);
     try {
         const OdbcOutcome outcome =
