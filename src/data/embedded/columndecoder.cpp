@@ -139,7 +139,8 @@ QVariant ColumnDecoder::readText(sqlite3_stmt* statement, int column) {
     const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
     const int length = sqlite3_column_bytes(statement, column);
     if (length != m_lastBytes.size() || std::memcmp(text, m_lastBytes.constData(), length) != 0) {
-        m_lastBytes = QByteArray(text, length);
+        m_lastBytes.resize(length); // keeps the storage it has
+        std::memcpy(m_lastBytes.data(), text, static_cast<std::size_t>(length));
         m_lastText = QString::fromUtf8(m_lastBytes);
     }
     return m_lastText;
