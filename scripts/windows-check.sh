@@ -1,33 +1,15 @@
 #!/usr/bin/env bash
-# Windows check: cross-builds the parts without Qt (the platform layer, the SQL Server driver's core)
-# and their tests for Windows with mingw-w64 and runs them under Wine, headless. The build and the
-# Wine prefix live in build-win/ (ZOR_WIN_BUILD_DIR). The driver's cases reach the SQL Server stand-in
-# through Wine's ODBC, which hands the calls to the host's unixODBC and FreeTDS.
+# Windows check: builds the program for Windows with its tests (scripts/windows-build.sh) and runs
+# them under Wine, headless: the test executables on Qt's offscreen platform, the driver's cases
+# against the SQL Server stand-in through Wine's ODBC (which hands the calls to the host's unixODBC
+# and FreeTDS), then the program itself used as a user would on Xvfb (scripts/user-session.py).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${ZOR_WIN_BUILD_DIR:-$top/build-win}"
 
-"$top/scripts/setup.sh" cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64 python3 iproute2 \
-    unixodbc tdsodbc
-
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-        -DZOR_PLATFORM_ONLY=ON -DZOR_BUILD_BENCH=OFF
-fi
-cmake --build "$build" -j2
-
-# The prefix is made once per build folder (about 5 s and 700 MB); a mono or gecko download is never
-# wanted. The persistent server keeps each test from waiting seconds for it to let go of stderr.
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Called by path: the wine64 package alone puts no wineserver on PATH.
-export WINESERVER=/usr/lib/wine/wineserver64
-mkdir -p "$WINEPREFIX"
-# FreeTDS registered under the name of the system's driver on Windows, in a configuration of the build's
-# own: the driver cases send the very connection string of a Windows workstation.
-mkdir -p "$build/odbc"
-printf '[SQL Server]\nDriver=%s\n' /usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so >"$build/odbc/odbcinst.ini"
-export ODBCSYSINI="$build/odbc"
+"$top/scripts/setup.sh" python3 iproute2 unixodbc tdsodbc xvfb xauth xdotool fonts-dejavu-core
+ZOR_WIN_BUILD_DIR="$build" "$top/scripts/windows-build.sh"
+source "$top/scripts/wine-env.sh" "$build"
 # The SQL Server stand-in: the shared one beside the project when it is there, else the copy in tests.
 standin="$top/../shared/tools/tds_standin.py"
 [ -f "$standin" ] || standin="$top/tests/support/tds_standin.py"
@@ -60,7 +42,7 @@ wine_session='
     # The first Wine process starts the background services, which keep its output open: give them none.
     /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
     cd "$1"
-    ctest --output-on-failure --timeout 300 -E "^odbc_tests\$"
+    WINEQT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -E "^odbc_tests\$"
     # The driver cases run on their own, so that their list shows; then what the stand-in received.
     /usr/lib/wine/wine64 tests/data/odbc/odbc_tests.exe
     echo "The stand-in received from the Windows build:"
@@ -70,6 +52,10 @@ records = [json.loads(line) for line in open(sys.argv[1], encoding=\"utf-8\") if
 print(\"  logins:\", \", \".join(sorted(set(r[\"user\"] + \"@\" + r[\"database\"] for r in records if r[\"kind\"] == \"login\"))))
 print(\"  requests:\", dict(collections.Counter(r[\"kind\"] for r in records)))
 " "$state/standin.jsonl"
+    # The program itself, from a copy of the installed folder, as a user would use it.
+    echo "The program under Wine, used as a user would:"
+    cp -r "$1/ZOR 27" "$state/ZOR 27"
+    python3 "$6" --wine "$state/ZOR 27" ${ZOR_WIN_SCREENSHOT:+--screenshot "$ZOR_WIN_SCREENSHOT"}
 '
 server_script="$top/tests/support/http_server.py"
 db_script="$top/tests/support/make_driver_db.py"
@@ -88,7 +74,8 @@ if [ "$(id -u)" -eq 0 ]; then
         export ZOR_RESOLVER_FILES_ONLY=1
         exec setpriv --inh-caps=-dac_override,-dac_read_search \
             --bounding-set=-dac_override,-dac_read_search bash -c "$2" wine-session "${@:3}"
-    ' isolate "$nsswitch" "$wine_session" "$build" "$server_script" "$db_script" "$top/db" "$standin"
+    ' isolate "$nsswitch" "$wine_session" "$build" "$server_script" "$db_script" "$top/db" "$standin" "$top/scripts/user-session.py"
 else
-    bash -c "$wine_session" wine-session "$build" "$server_script" "$db_script" "$top/db" "$standin"
+    bash -c "$wine_session" wine-session "$build" "$server_script" "$db_script" "$top/db" "$standin" \
+        "$top/scripts/user-session.py"
 fi

@@ -7,9 +7,7 @@
 #include "data/dataerror.h"
 #include "platform/silentabort.h"
 #include "support/errortext.h"
-
-#include <QSqlDatabase>
-#include <QSqlQuery>
+#include "support/storedvalue.h"
 
 namespace {
 
@@ -46,15 +44,9 @@ protected:
     // The columns the UPDATE statements named in their SET lists.
     QStringList writtenColumns() {
         QStringList columns;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "log");
-            db.setDatabaseName(m_database);
-            EXPECT_TRUE(db.open());
-            QSqlQuery query("SELECT column_name FROM UpdateLog ORDER BY n", db);
-            while (query.next())
-                columns << query.value(0).toString();
-        }
-        QSqlDatabase::removeDatabase("log");
+        for (const QVariant& value :
+             testsupport::StoredColumn(m_database, "SELECT column_name FROM UpdateLog ORDER BY n"))
+            columns << value.toString();
         return columns;
     }
 

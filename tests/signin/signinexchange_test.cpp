@@ -12,14 +12,13 @@
 #include "support/contractdb.h"
 #include "support/fakeshell.h"
 #include "support/fakesigninview.h"
+#include "support/storedvalue.h"
 #include "support/tdsstandin.h"
 #include "support/tempinstallation.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -98,15 +97,9 @@ protected:
     // One column of the recorded GET_USER calls, read straight from the file.
     QStringList calls(const QString& column) {
         QStringList values;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "calls");
-            db.setDatabaseName(m_database);
-            EXPECT_TRUE(db.open());
-            QSqlQuery query("SELECT " + column + " FROM CallLog ORDER BY rowid", db);
-            while (query.next())
-                values << (query.value(0).isNull() ? QStringLiteral("<NULL>") : query.value(0).toString());
-        }
-        QSqlDatabase::removeDatabase("calls");
+        for (const QVariant& value :
+             testsupport::StoredColumn(m_database, "SELECT " + column + " FROM CallLog ORDER BY rowid"))
+            values << (value.isNull() ? QStringLiteral("<NULL>") : value.toString());
         return values;
     }
 

@@ -1,6 +1,7 @@
 #include "storedvalue.h"
 
 #include "data/connection.h"
+#include "data/embedded/sqlitedatabase.h"
 #include "data/query.h"
 
 namespace testsupport {
@@ -15,6 +16,19 @@ QVariant StoredScheduleValue(const QString& dbFile, const QString& column, const
     read.findParam("k")->setValue(key);
     read.open();
     return read.field(0)->value();
+}
+
+QList<QVariant> StoredColumn(const QString& dbFile, const QString& statement) {
+    SqliteDatabase db;
+    db.open(dbFile, SqliteDatabase::Mode::OpenExisting);
+    StatementResult result;
+    db.run(
+        statement.toUtf8(), [](sqlite3_stmt*, int, const char*) {}, result);
+    QList<QVariant> values;
+    const int columns = static_cast<int>(result.columns.size());
+    for (qsizetype cell = 0; columns > 0 && cell < result.cells.size(); cell += columns)
+        values << result.cells[cell];
+    return values;
 }
 
 } // namespace testsupport

@@ -16,12 +16,12 @@ TdsStandIn::TdsStandIn(const QString& databaseFile, const QString& folder)
 void TdsStandIn::start(quint16 port) {
     const QString portFile = m_folder + QStringLiteral("/standin.port");
     QFile::remove(portFile);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(ZOR_PYTHON3),
-                    {QStringLiteral(ZOR_TDS_STANDIN), QStringLiteral("--db"), m_databaseFile,
-                     QStringLiteral("--port"), QString::number(port), QStringLiteral("--port-file"), portFile,
-                     QStringLiteral("--log"), m_folder + QStringLiteral("/standin.jsonl"),
-                     QStringLiteral("--control"), m_folder + QStringLiteral("/faults.json")});
+                    {QStringLiteral(ZOR_TDS_STANDIN), QStringLiteral("--db"), HostPath(m_databaseFile),
+                     QStringLiteral("--port"), QString::number(port), QStringLiteral("--port-file"),
+                     HostPath(portFile), QStringLiteral("--log"),
+                     HostPath(m_folder + QStringLiteral("/standin.jsonl")), QStringLiteral("--control"),
+                     HostPath(m_folder + QStringLiteral("/faults.json"))});
     m_port = 0;
     const QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired()) {
@@ -33,7 +33,7 @@ void TdsStandIn::start(quint16 port) {
                 break;
             }
         }
-        if (m_process.state() == QProcess::NotRunning)
+        if (!m_process.running())
             break;
         QThread::msleep(20);
     }
@@ -46,10 +46,7 @@ TdsStandIn::~TdsStandIn() {
 }
 
 void TdsStandIn::stop() {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.kill();
-    m_process.waitForFinished(5000);
+    m_process.stop();
 }
 
 void TdsStandIn::restart() {

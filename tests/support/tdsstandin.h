@@ -1,9 +1,10 @@
 #pragma once
 
+#include "support/hostprogram.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
-#include <QProcess>
 #include <QString>
 
 namespace testsupport {
@@ -40,7 +41,7 @@ private:
 
     QString m_databaseFile;
     QString m_folder;
-    QProcess m_process;
+    HostProcess m_process;
     quint16 m_port = 0;
 };
 

@@ -8,6 +8,7 @@
 #include "schedule/report/reportpages.h"
 #include "schedule/report/reportworkbook.h"
 #include "schedule/report/scheduleprintout.h"
+#include "support/hostprogram.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,17 +31,16 @@ QByteArray ReadAll(const QString& path) {
 }
 
 QString Run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    EXPECT_EQ(process.exitCode(), 0) << program.toStdString() << ": "
-                                     << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
+    const testsupport::HostRun run = testsupport::RunHostProgram(program, arguments);
+    EXPECT_TRUE(run.finished) << program.toStdString();
+    EXPECT_EQ(run.exitCode, 0) << program.toStdString() << ": " << run.errors.toStdString();
+    return QString::fromUtf8(run.output);
 }
 
 // The text of a PDF's pages, one entry per page.
 QStringList PdfPages(const QString& path) {
-    QStringList pages = Run(ZOR_PDFTOTEXT, {"-layout", "-enc", "UTF-8", path, "-"}).split(QChar('\f'));
+    QStringList pages =
+        Run(ZOR_PDFTOTEXT, {"-layout", "-enc", "UTF-8", testsupport::HostPath(path), "-"}).split(QChar('\f'));
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;
@@ -62,7 +62,7 @@ struct Sheet {
 };
 
 QString Member(const QString& xlsx, const QString& member) {
-    return Run(ZOR_UNZIP, {"-p", xlsx, member});
+    return Run(ZOR_UNZIP, {"-p", testsupport::HostPath(xlsx), member});
 }
 
 Sheet ReadSheet(const QString& xlsx) {
@@ -333,7 +333,13 @@ TEST_F(PrintoutTest, AFolderThatRefusesWritingLeavesTheOldFilesAndSaysWhy) {
             ASSERT_TRUE(old.open(QIODevice::WriteOnly));
             old.write("old");
         }
+#ifdef _WIN32
+        // Under Wine the folder's Linux permissions decide (the check runs it without the
+        // capabilities that override them).
+        testsupport::RunHostProgram("/bin/chmod", {"500", testsupport::HostPath(folder)});
+#else
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+#endif
         QFile probe(QDir(folder).filePath("probe"));
         if (probe.open(QIODevice::WriteOnly)) {
             // The folder's permissions do not stop this user (root): the test runs again in a mount
@@ -376,6 +382,10 @@ TEST_F(PrintoutTest, AFolderThatRefusesWritingLeavesTheOldFilesAndSaysWhy) {
         EXPECT_EQ(ReadAll(path), "old");
     }
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+#ifdef _WIN32
+    testsupport::RunHostProgram("/bin/chmod", {"700", testsupport::HostPath(folder)});
+#else
     if (given.isEmpty())
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+#endif
 }

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the program for 64-bit Windows, with its tests, against the SDK that scripts/windows-sdk.sh
+# makes (once per machine), into build-win/ (ZOR_WIN_BUILD_DIR), and installs the folder to copy to a
+# Windows machine into build-win/ZOR 27/: "ZOR 27.exe", zor27-config.exe, zor27-makedb.exe, the DLLs
+# and plugins they load, translations\, db\, and a demo Data\ folder (bootstrap file and embedded
+# database) written by the program's own tools, run under Wine.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="${ZOR_WIN_BUILD_DIR:-$top/build-win}"
+
+"$top/scripts/setup.sh" cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64 python3 poppler-utils unzip
+sdk=$("$top/scripts/windows-sdk.sh" | tail -n 1)
+echo "Windows SDK: $sdk"
+
+# A folder configured for another SDK (or by the older build of the parts without Qt) starts again.
+if [ ! -f "$build/build.ninja" ] || [ "$(cat "$build/sdk" 2>/dev/null)" != "$sdk" ]; then
+    rm -rf "$build"
+    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$sdk/lib/cmake/Qt6/qt.toolchain.cmake" \
+        -DZOR_BUILD_BENCH=OFF -DCMAKE_INSTALL_PREFIX="$build/ZOR 27"
+    echo "$sdk" >"$build/sdk"
+fi
+cmake --build "$build" -j"$(nproc)"
+install="$build/ZOR 27"
+rm -rf "$install"
+cmake --install "$build" >/dev/null
+
+# The demo Data folder, by the tools of the folder itself.
+source "$top/scripts/wine-env.sh" "$build"
+mkdir -p "$install/Data"
+(
+    cd "$install"
+    "$WINE" zor27-makedb.exe 'Data\demo.db' >/dev/null
+    "$WINE" zor27-config.exe write --user zor_boot --password boot --server embedded --database demo.db \
+        --file 'Data\ZOR' >/dev/null
+)
+"$WINESERVER" -k 2>/dev/null || true
+echo "The Windows program: $install ($(du -sh "$install" | cut -f1))"

@@ -1,0 +1,20 @@
+# Sourced with the Windows build folder as its argument: sets up Wine to run that build's programs.
+# The prefix is made once per build folder (about 5 s and 700 MB); a mono or gecko download is never
+# wanted. The programs find the toolkit's and the compiler's DLLs through WINEPATH; the toolkit reads
+# the QT_ variables that Wine hands on as WINEQT_.
+wine_build=$1
+export WINEPREFIX="$wine_build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Called by path: the wine64 package alone puts neither on PATH.
+export WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+mkdir -p "$WINEPREFIX"
+wine_sdk=$(cat "$wine_build/sdk")
+wine_runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
+wine_threads=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)")
+export WINEPATH="Z:${wine_sdk//\//\\}\\bin;Z:${wine_runtime//\//\\};Z:${wine_threads//\//\\}"
+export WINEQT_QPA_FONTDIR='Z:\usr\share\fonts\truetype\dejavu'
+# FreeTDS registered under the name of the system's driver on Windows, in a configuration of the
+# build's own: the programs send the very connection string of a Windows workstation.
+mkdir -p "$wine_build/odbc"
+printf '[SQL Server]\nDriver=%s\n' /usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so >"$wine_build/odbc/odbcinst.ini"
+export ODBCSYSINI="$wine_build/odbc"
+unset wine_build wine_sdk wine_runtime wine_threads
