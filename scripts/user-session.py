@@ -144,6 +144,21 @@ def main():
             time.sleep(2)
             step(f"picked year {args.year}, then the first semester, faculty and group with the keyboard")
 
+        def close(program, main_window):
+            # As a user closes it: Alt+F4 on the main window; nothing is left unsaved, so it ends.
+            display.keys(main_window, "alt+F4")
+            try:
+                code = program.wait(60)
+            except subprocess.TimeoutExpired:
+                raise RuntimeError("the program did not end after Alt+F4")
+            if code != 0:
+                raise RuntimeError(f"the program ended with exit code {code}")
+            crashed = subprocess.run(["xdotool", "search", "--name", "^Program Error$"], env=display.env(),
+                                     capture_output=True, text=True)
+            if crashed.stdout.strip():
+                raise RuntimeError("a program crashed (the system's crash dialog is shown)")
+            step("closed with Alt+F4: the program ended with exit code 0")
+
         before = rooms(database)
         program, main_window = start()
         pick(main_window)
@@ -166,8 +181,7 @@ def main():
             time.sleep(1)
             display.screenshot(args.screenshot)
             step(f"screenshot: {args.screenshot}")
-        program.terminate()
-        program.wait(30)
+        close(program, main_window)
 
         program, main_window = start()
         pick(main_window)
@@ -177,6 +191,7 @@ def main():
             restarted = os.path.splitext(args.screenshot)[0] + "-restarted.png"
             display.screenshot(restarted)
             step(f"after a restart, the same group again: {restarted}")
+        close(program, main_window)
         step("passed")
         return 0
     except Exception as error:  # every failure is reported with the program's own output

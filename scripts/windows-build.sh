@@ -8,14 +8,24 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${ZOR_WIN_BUILD_DIR:-$top/build-win}"
 
-"$top/scripts/setup.sh" cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64 python3 poppler-utils unzip
+"$top/scripts/setup.sh" cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64 python3 poppler-utils unzip locales
+# Wine runs the programs as on a Russian workstation (scripts/wine-env.sh), and maps Windows file
+# names to the host's through that locale's character set: the host needs the locale itself.
+if ! locale -a 2>/dev/null | grep -qx 'ru_RU.utf8'; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+fi
 sdk=$("$top/scripts/windows-sdk.sh" | tail -n 1)
 echo "Windows SDK: $sdk"
 
 # A folder configured for another SDK (or by the older build of the parts without Qt) starts again.
 if [ ! -f "$build/build.ninja" ] || [ "$(cat "$build/sdk" 2>/dev/null)" != "$sdk" ]; then
     rm -rf "$build"
-    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    # ccache, when the machine has it, keeps a rebuilt folder quick.
+    launcher=()
+    if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
         -DCMAKE_TOOLCHAIN_FILE="$sdk/lib/cmake/Qt6/qt.toolchain.cmake" \
         -DZOR_BUILD_BENCH=OFF -DCMAKE_INSTALL_PREFIX="$build/ZOR 27"
     echo "$sdk" >"$build/sdk"

@@ -7,7 +7,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${ZOR_WIN_BUILD_DIR:-$top/build-win}"
 
-"$top/scripts/setup.sh" python3 iproute2 unixodbc tdsodbc xvfb xauth xdotool fonts-dejavu-core
+"$top/scripts/setup.sh" python3 iproute2 unixodbc tdsodbc xvfb xauth xdotool fonts-dejavu-core fonts-liberation
 ZOR_WIN_BUILD_DIR="$build" "$top/scripts/windows-build.sh"
 source "$top/scripts/wine-env.sh" "$build"
 # The SQL Server stand-in: the shared one beside the project when it is there, else the copy in tests.
@@ -42,7 +42,7 @@ wine_session='
     # The first Wine process starts the background services, which keep its output open: give them none.
     /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
     cd "$1"
-    WINEQT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -E "^odbc_tests\$"
+    WINEQT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -E "^odbc_tests\$"
     # The driver cases run on their own, so that their list shows; then what the stand-in received.
     /usr/lib/wine/wine64 tests/data/odbc/odbc_tests.exe
     echo "The stand-in received from the Windows build:"

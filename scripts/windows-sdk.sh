@@ -23,7 +23,7 @@ sqlite_version=$(source_version libsqlite3-dev)
 zlib_version=$(source_version zlib1g-dev)
 xlsx_version=$(source_version libxlsxwriter-dev)
 # Raised whenever the way the folder is made changes, so that an older folder is not reused.
-recipe=1
+recipe=2
 key="qt${qt_version%%+*}-sqlite${sqlite_version%%-*}-zlib${zlib_version#*:}-xlsx${xlsx_version%%-*}-r$recipe"
 key=${key//[^A-Za-z0-9.+-]/_}
 
@@ -73,6 +73,10 @@ fetch qt6-base "$qt_version" qtbase
 fetch sqlite3 "$sqlite_version" sqlite
 fetch zlib "$zlib_version" zlib
 fetch libxlsxwriter "$xlsx_version" xlsxwriter
+# Our own changes to the sources, each explained at its top.
+for change in "$top"/packaging/windows/qtbase-*.patch; do
+    patch -d "$work/qtbase" -p1 --quiet <"$change"
+done
 echo "Sources fetched in $(($(date +%s) - started)) s"
 
 # zlib (its own configure refuses mingw; its CMake builds it), static.

@@ -2,7 +2,7 @@
 # The prefix is made once per build folder (about 5 s and 700 MB); a mono or gecko download is never
 # wanted. The programs find the toolkit's and the compiler's DLLs through WINEPATH; the toolkit reads
 # the QT_ variables that Wine hands on as WINEQT_.
-wine_build=$1
+wine_build=$(cd "$1" && pwd)
 export WINEPREFIX="$wine_build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Called by path: the wine64 package alone puts neither on PATH.
 export WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
@@ -11,10 +11,16 @@ wine_sdk=$(cat "$wine_build/sdk")
 wine_runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
 wine_threads=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)")
 export WINEPATH="Z:${wine_sdk//\//\\}\\bin;Z:${wine_runtime//\//\\};Z:${wine_threads//\//\\}"
-export WINEQT_QPA_FONTDIR='Z:\usr\share\fonts\truetype\dejavu'
+# The offscreen platform reads the fonts of one folder: DejaVu, and Liberation Sans for Arial.
+mkdir -p "$wine_build/fonts"
+ln -sf /usr/share/fonts/truetype/dejavu/*.ttf /usr/share/fonts/truetype/liberation/*.ttf "$wine_build/fonts/" 2>/dev/null || true
+export WINEQT_QPA_FONTDIR="Z:${wine_build//\//\\}\\fonts"
 # FreeTDS registered under the name of the system's driver on Windows, in a configuration of the
 # build's own: the programs send the very connection string of a Windows workstation.
 mkdir -p "$wine_build/odbc"
 printf '[SQL Server]\nDriver=%s\n' /usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so >"$wine_build/odbc/odbcinst.ini"
 export ODBCSYSINI="$wine_build/odbc"
+# A Russian workstation: Wine takes the user's locale, and with it the ANSI code page (1251), from
+# LC_ALL (scripts/windows-build.sh makes sure the host has the locale).
+export LC_ALL=ru_RU.UTF-8
 unset wine_build wine_sdk wine_runtime wine_threads

@@ -6,9 +6,12 @@
 #include <QStringEncoder>
 #include <stdexcept>
 
-AnsiCodec::AnsiCodec(QByteArray codePage) : m_codePage(std::move(codePage)) {
+AnsiCodec::AnsiCodec(QByteArray codePage) : m_codePage(std::move(codePage)), m_shownName(m_codePage) {
     if (!QStringEncoder(m_codePage.constData()).isValid())
         throw std::runtime_error("Unknown code page " + m_codePage.toStdString());
+    const std::optional<unsigned> system = platform::SystemAnsiCodePage();
+    if (m_codePage == "Locale" && system.has_value())
+        m_shownName = QByteArrayLiteral("windows-") + QByteArray::number(*system);
 }
 
 const AnsiCodec& AnsiCodec::client() {

@@ -26,6 +26,8 @@ public:
                                          const QByteArray& installationChoice);
 
     QByteArray codePage() const { return m_codePage; }
+    // The code page as a user reads it: "windows-1251" also where the system converts ("Locale").
+    QByteArray shownName() const { return m_shownName; }
 
     // One byte per character; a character the code page lacks becomes '?'.
     QByteArray fromUnicode(const QString& text) const;
@@ -36,4 +38,5 @@ public:
 
 private:
     QByteArray m_codePage;
+    QByteArray m_shownName;
 };

@@ -37,7 +37,7 @@ void store(QByteArray& bytes, int offset, int lengthOffset, const QString& value
         throw std::invalid_argument(std::string(name) + " is longer than 20 characters");
     if (!codec.canEncode(value))
         throw std::invalid_argument(std::string(name) + " has characters outside code page " +
-                                    codec.codePage().toStdString());
+                                    codec.shownName().toStdString());
     const QByteArray stored = ShiftEncode(codec.fromUnicode(value));
     std::copy(stored.begin(), stored.end(), bytes.begin() + offset);
     bytes[lengthOffset] = static_cast<char>(stored.size());

@@ -58,6 +58,10 @@ TEST(DriverPrefixesTest, OnlyTheLeadingTagsOfTheDriverManagerAndTheDriverGo) {
                       "not exist",
                       "[FreeTDS][SQL Server]Unable to connect to data source"}),
         "Unknown host machine name.\rUnable to connect: Adaptive Server is unavailable or does not exist");
+    // A driver manager that hands on the same record twice (Wine's, for one) does not double the text.
+    EXPECT_EQ(ProviderText({"[FreeTDS][SQL Server]Unable to connect: Adaptive Server is unavailable",
+                            "[FreeTDS][SQL Server]Unable to connect: Adaptive Server is unavailable"}),
+              "Unable to connect: Adaptive Server is unavailable");
 }
 
 // No error text of the data layer shows a password: a value of PWD or Password (keys in any case,

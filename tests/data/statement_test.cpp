@@ -158,7 +158,8 @@ TEST(OdbcConnectionStringTest, ProviderKeysTranslated) {
                                                         {"Initial Catalog", "Рейтинг"},
                                                         {"Data Source", item.dataSource},
                                                         {"Packet Size", "4096"},
-                                                        {"Use Encryption for Data", "False"}});
+                                                        {"Use Encryption for Data", "False"}},
+                                                       OdbcDriverKind::FreeTds);
         EXPECT_EQ(text, QStringLiteral("DRIVER={FreeTDS};") + item.server +
                             "TDS_Version=7.4;ClientCharset=UTF-8;DATABASE=Рейтинг;UID=zor;PWD={p;w}d};"
                             "Encryption=off;PacketSize=4096;")

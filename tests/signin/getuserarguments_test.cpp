@@ -7,6 +7,7 @@
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
 #include "platform/hostresolver.h"
+#include "signin/ansicodec.h"
 #include "signin/bootstrapfile.h"
 #include "signin/getuserstatement.h"
 #include "signin/passworddigest.h"
@@ -223,14 +224,19 @@ TEST_P(GetUserArgumentsTest, ACharacterOfCodeZeroIsRefusedBeforeAnythingIsSent) 
     EXPECT_FALSE(m_data.ADOCon->isOpen());
 }
 
-// The computer name reaches GET_USER as the system writes it (UTF-8 here), not read as bytes of the
-// client's code page.
+// The computer name reaches GET_USER as the system writes it (UTF-8 on Linux, the ANSI code page on
+// Windows), not read as bytes of the other.
 TEST_P(GetUserArgumentsTest, TheComputerNameArrivesAsTheSystemWritesIt) {
     const char* names[] = {"Бух-ПК", "WS-17", "Кафедра_ИВТ-3"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
         testsupport::FakeSignInView view;
+#ifdef _WIN32
+        // In the ANSI code page, as GetComputerNameA gives it.
+        view.reportedComputerName = AnsiCodec::client().fromUnicode(QString::fromUtf8(name)).toStdString();
+#else
         view.reportedComputerName = name; // UTF-8, as gethostname gives it
+#endif
         EXPECT_FALSE(attempt(view));
         const QList<Call> received = calls();
         ASSERT_EQ(received.size(), 1);

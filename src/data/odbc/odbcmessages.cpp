@@ -44,7 +44,9 @@ std::u16string OdbcProviderText(const std::vector<std::u16string>& records) {
     std::vector<std::u16string> messages;
     for (const std::u16string& record : records) {
         std::u16string message = OdbcMessageWithoutPrefixes(record);
-        if (!TrimmedOdbcText(message).empty())
+        // Each message once: a driver manager may hand on the driver's record twice.
+        if (!TrimmedOdbcText(message).empty() &&
+            std::find(messages.begin(), messages.end(), message) == messages.end())
             messages.push_back(std::move(message));
     }
     // The driver's generic opening failure adds nothing to a message that says why.
