@@ -38,6 +38,7 @@ ProgramRun StartProgram(const testsupport::TempInstallation& install, const QStr
     }
     run.code = process.exitCode();
     run.output = process.readAllStandardOutput();
+    run.output.replace("\r\n", "\n"); // Windows ends the line with CR LF
     return run;
 }
 

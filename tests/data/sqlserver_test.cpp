@@ -247,7 +247,12 @@ TEST(SqlServerConnectTest, UnresolvableHostFailsWithTheProvidersText) {
         Connection connection;
         connection.setConnectionString(ServerConnectionString("no-such-host.invalid"));
         const QString text = ErrorText([&] { connection.open(); });
+#ifdef _WIN32
+        // Wine's ODBC hands on FreeTDS's "Unable to connect" as well, ahead of the reason.
+        EXPECT_TRUE(text.endsWith("Unknown host machine name.")) << text.toStdString();
+#else
         EXPECT_EQ(text, "Unknown host machine name.");
+#endif
         return;
     }
 #ifdef _WIN32

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <cstring>
+#include <mutex>
 #include <sqlite3.h>
 
 namespace {
@@ -24,10 +25,14 @@ QString sqlTypeName(FieldKind kind) {
 
 // A date and time of the local zone. Building one asks the C library for the zone's offset, which
 // looks at the zone files each time; a schedule repeats a few dozen dates over and over, so the
-// values built are kept per thread.
+// values built are kept. One cache for every thread, behind a lock: a thread-local one holds values
+// whose destruction at the thread's end the Windows runtime may run after the library that owns
+// them has gone.
 QDateTime LocalDateTime(QDate date, QTime time) {
-    thread_local QHash<qint64, QDateTime> built;
+    static std::mutex lock;
+    static QHash<qint64, QDateTime> built;
     const qint64 key = date.toJulianDay() * 86'400'000 + time.msecsSinceStartOfDay();
+    const std::lock_guard<std::mutex> guard(lock);
     const auto found = built.constFind(key);
     if (found != built.constEnd())
         return *found;

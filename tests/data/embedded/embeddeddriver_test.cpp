@@ -69,15 +69,15 @@ TEST_F(EmbeddedDriverTest, RefusesMissingAndDamagedFilesWithoutCreatingThem) {
     QFile(empty).open(QIODevice::WriteOnly);
     const std::pair<QString, QString> cases[] = {
         {missing,
-         QString("Cannot open database \"%1\" requested by the login. The file \"%1\" does not exist.")
-             .arg(missing)},
+         QString("Cannot open database \"%1\" requested by the login. The file \"%2\" does not exist.")
+             .arg(missing, QDir::toNativeSeparators(missing))},
         {garbage,
-         QString("Cannot open database \"%1\" requested by the login. The file \"%1\" is not a valid "
+         QString("Cannot open database \"%1\" requested by the login. The file \"%2\" is not a valid "
                  "database file.")
-             .arg(garbage)},
+             .arg(garbage, QDir::toNativeSeparators(garbage))},
         {empty,
-         QString("Cannot open database \"%1\" requested by the login. The file \"%1\" holds no logins.")
-             .arg(empty)},
+         QString("Cannot open database \"%1\" requested by the login. The file \"%2\" holds no logins.")
+             .arg(empty, QDir::toNativeSeparators(empty))},
         {"", "Cannot open database \"\" requested by the login. No database file was named."},
     };
     for (const auto& [catalog, message] : cases) {
