@@ -93,8 +93,7 @@ x86_64-w64-mingw32-gcc-posix -O2 -c "$work/sqlite/native/sqlite3.c" -o "$work/sq
     -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_COLUMN_METADATA=1 -DSQLITE_ENABLE_MATH_FUNCTIONS=1 \
     -DSQLITE_DEFAULT_FOREIGN_KEYS=0 -DSQLITE_OMIT_LOAD_EXTENSION=1
 x86_64-w64-mingw32-ar rcs "$sdk/lib/libsqlite3.a" "$work/sqlite3.o"
-install -m644 "$work/sqlite/native/sqlite3.h" "$work/sqlite/src/sqlite3ext.h" "$sdk/include/" 2>/dev/null ||
-    install -m644 "$work/sqlite/native/sqlite3.h" "$sdk/include/"
+install -m644 "$work/sqlite/native/sqlite3.h" "$sdk/include/"
 
 # libxlsxwriter against that zlib, static.
 cmake -S "$work/xlsxwriter" -B "$work/xlsxwriter-build" -G Ninja "${toolchain[@]}" \
