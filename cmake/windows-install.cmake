@@ -28,3 +28,7 @@ foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     endif()
     install(FILES "${path}" DESTINATION .)
 endforeach()
+
+# The Windows package's source, with the identities the program was built with; scripts/windows-msi.sh
+# makes the package from it and the installed folder.
+configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/zor27.wxs.in ${CMAKE_BINARY_DIR}/zor27.wxs @ONLY)

@@ -1,6 +1,7 @@
 #include "installation.h"
 
 #include "platform/executablepath.h"
+#include "platform/windowsinstaller.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,12 @@ Installation Installation::OfRunningProgram() {
 #ifdef ZOR_PACKAGED_PROGRAM_DIR
     return Locate(folder, {QStringLiteral(ZOR_PACKAGED_PROGRAM_DIR), QStringLiteral(ZOR_PACKAGED_CONFIG_DIR),
                            QStringLiteral(ZOR_PACKAGED_DATA_DIR)});
+#elif defined(ZOR_MSI_PROGRAM_COMPONENT)
+    // The Windows package keeps Data beside the program, where the administrator writes it; only its
+    // files are the package's.
+    Installation installation(folder);
+    installation.m_packaged = platform::InstalledByWindowsInstaller(ZOR_MSI_PROGRAM_COMPONENT);
+    return installation;
 #else
     return Installation(folder);
 #endif

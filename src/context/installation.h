@@ -25,7 +25,8 @@ public:
     explicit Installation(QString programFolder);
 
     const QString& programFolder() const { return m_programFolder; }
-    // True for a copy installed by the package manager, which must not replace its own files.
+    // True for a copy installed by the package manager (the Debian package, or the Windows package
+    // through Windows Installer), which must not replace its own files.
     bool isPackaged() const { return m_packaged; }
     // "Data": the bootstrap file and the embedded databases.
     const QString& dataFolder() const { return m_dataFolder; }

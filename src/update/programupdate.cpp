@@ -21,9 +21,15 @@
 const char* const UpdateNotice = "Идёт обновление программы, ПОДОЖДИТЕ...";
 const char* const UpdateServerUnreachable = "Сервер обновлений не доступен.\rОбратитесь к администратору.";
 const char* const UpdateCaption = "Уведомление";
+#ifdef Q_OS_WIN
+const char* const PackagedUpdateRefused =
+    "Программа установлена пакетом установщика Windows и не может обновить себя сама.\r"
+    "Обратитесь к администратору: нужно установить новую версию пакета ZOR 27.";
+#else
 const char* const PackagedUpdateRefused =
     "Программа установлена системным пакетом и не может обновить себя сама.\r"
     "Обратитесь к администратору: нужно обновить пакет zor27.";
+#endif
 const char* const UpdateUnderwayElsewhere = "Обновление программы уже выполняется другой её копией.\r"
                                             "Дождитесь его окончания и запустите программу снова.";
 

@@ -13,6 +13,9 @@ std::string joinLines(std::initializer_list<std::string> lines, const char* line
 
 } // namespace
 
+// The new program is started with START: started directly it would inherit the hidden window of the
+// interpreter (the program runs the script hidden) and show no window at all; START shows it as
+// normal, and the interpreter ends at once instead of waiting hidden for the program.
 // Only what every command interpreter down to Wine's knows: no "||" (Wine's runs both sides), no
 // TIMEOUT (Wine has none); two echo requests to the local host one second apart make the pause.
 std::string GuardedReplacementScript(int waitSeconds) {
@@ -39,7 +42,7 @@ std::string GuardedReplacementScript(int waitSeconds) {
             "COPY /Y /B \"%ZOR_TEMP%\\%ZOR_PROG%.exe\" \"%ZOR_HOME%\\%ZOR_PROG%.exe\" >NUL",
             "IF ERRORLEVEL 1 GOTO do_restore",
             "RD /S /Q \"%ZOR_TEMP%\"",
-            "\"%ZOR_HOME%\\%ZOR_PROG%.exe\"",
+            "START \"\" \"%ZOR_HOME%\\%ZOR_PROG%.exe\"",
             "GOTO :EOF",
             ":do_restore",
             "IF NOT EXIST \"%ZOR_KEEP%\" GOTO :EOF",

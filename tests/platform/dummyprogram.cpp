@@ -1,7 +1,8 @@
 // Stands in for the running program in the replacement tests: it runs until the file named by its
 // argument exists (at most a minute, so that a failed test leaves nothing running). Started without
 // an argument, as the replacement script starts the new program, it leaves "<its path>.ran" beside
-// itself and ends at once. With "--executable-dir FILE" it writes the folder that the platform layer
+// itself and ends at once (on Windows the file says "hidden" when the program that started it told it to
+// start with its window hidden). With "--executable-dir FILE" it writes the folder that the platform layer
 // reports for it into FILE. With "--hold-lock LOCK STOP" it takes the file lock LOCK, writes
 // "<LOCK>.held" once it holds it, and keeps it until STOP exists (or it is killed).
 #include "platform/executablepath.h"
@@ -12,6 +13,10 @@
 #include <fstream>
 #include <string>
 #include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -37,7 +42,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc < 2) {
-        std::ofstream(std::string(argv[0]) + ".ran") << "ran\n";
+        std::string shown = "ran\n";
+#ifdef _WIN32
+        STARTUPINFOW startup{};
+        ::GetStartupInfoW(&startup);
+        if ((startup.dwFlags & STARTF_USESHOWWINDOW) != 0 && startup.wShowWindow == SW_HIDE)
+            shown = "ran hidden\n";
+#endif
+        std::ofstream(std::string(argv[0]) + ".ran", std::ios::binary) << shown;
         return 0;
     }
     waitForFile(argv[1]);

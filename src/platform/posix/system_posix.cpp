@@ -5,6 +5,7 @@
 #include "../filecreateerror.h"
 #include "../hostresolver.h"
 #include "../socketerror.h"
+#include "../windowsinstaller.h"
 
 #include <arpa/inet.h>
 #include <climits>
@@ -108,6 +109,11 @@ std::vector<IPv4Address> SystemHostResolver::resolveIPv4(const std::string& name
     }
     ::freeaddrinfo(list);
     return addresses;
+}
+
+// No Windows Installer here: a system package is told by where it lives (see Installation).
+bool InstalledByWindowsInstaller(const std::string&) {
+    return false;
 }
 
 } // namespace platform

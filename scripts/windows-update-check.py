@@ -1,0 +1,204 @@
+#!/usr/bin/env python3
+"""The update of the Windows program, end to end under Wine, on an X display of its own.
+
+A copy of the installed folder in a writable place gets an embedded database whose GET_USER orders
+an update. An HTTP server here (127.0.0.1) stands in for the update server and answers the
+program's WinInet request for /zorprogs/ZOR 27.exe in turn with an error page, a truncated body and
+an empty body (each time: the message box shows, the program ends, its executable is unchanged byte
+for byte and no script is left), and then with the next build: the old program ends, the real
+"ZOR 27.bat" run by Wine's command interpreter puts the served file in place byte for byte, removes
+tempZOR and starts it, and the new program's sign-in dialog deletes the script. The program is
+started from another working directory than its folder, as a shortcut elsewhere would.
+Prints each step with its time; exits non-zero at the first that fails.
+"""
+import argparse
+import http.server
+import os
+import shutil
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+from xsession import SIGN_IN_TITLE, Display, step, wait_for
+
+WINE = "/usr/lib/wine/wine64"
+NOTICE_TITLE = "Уведомление"
+UPDATE_PATH = "/zorprogs/ZOR%2027.exe"
+ORDER_UPDATE = "SELECT '' AS f0, '' AS f1, '' AS f2, 90 AS f3, '' AS f4, 2 AS f5;"
+
+
+class UpdateServer:
+    """Answers the update path as `mode` says: full, error, truncated or empty; logs every request."""
+
+    def __init__(self, body):
+        self.body = body
+        self.mode = "full"
+        self.requests = []
+        server = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
+            def log_message(self, *args):
+                pass
+
+            def do_GET(self):
+                server.requests.append((self.path, self.headers.get("User-Agent", "")))
+                mode = server.mode if self.path == UPDATE_PATH else "error"
+                if mode == "error":
+                    page = b"<html><body><h1>404 Not Found</h1></body></html>"
+                    self.send_response(404)
+                    self.send_header("Content-Type", "text/html")
+                    self.send_header("Content-Length", str(len(page)))
+                    payload = page
+                else:
+                    self.send_response(200)
+                    self.send_header("Content-Type", "application/octet-stream")
+                    self.send_header("Content-Length", str(0 if mode == "empty" else len(server.body)))
+                    payload = {"full": server.body, "truncated": server.body[:len(server.body) // 2],
+                               "empty": b""}[mode]
+                # The client's cache must not answer a later request in place of this server.
+                self.send_header("Cache-Control", "no-store")
+                self.send_header("Connection", "close")
+                self.end_headers()
+                self.wfile.write(payload)
+                self.wfile.flush()
+                self.close_connection = True
+
+        self.http = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.thread = threading.Thread(target=self.http.serve_forever, daemon=True)
+        self.thread.start()
+
+    @property
+    def address(self):
+        return f"127.0.0.1:{self.http.server_address[1]}"
+
+    def close(self):
+        self.http.shutdown()
+        self.http.server_close()
+
+
+def read(path):
+    with open(path, "rb") as file:
+        return file.read()
+
+
+def running(pattern):
+    """Wine processes whose command line matches (the program, or the interpreter of its script)."""
+    return subprocess.run(["pgrep", "-f", pattern], capture_output=True).returncode == 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("folder", help='the installed folder of the Windows program ("ZOR 27.exe", Data\\)')
+    parser.add_argument("--screenshot", help="a PNG of the screen with the update server's message")
+    args = parser.parse_args()
+
+    work = tempfile.mkdtemp(prefix="zor27-update-")
+    home = os.path.join(work, "ZOR 27")
+    shutil.copytree(args.folder, home)
+    program = os.path.join(home, "ZOR 27.exe")
+    script = os.path.join(home, "ZOR 27.bat")
+    temp_folder = os.path.join(home, "tempZOR")
+    with sqlite3.connect(os.path.join(home, "Data", "demo.db")) as db:
+        db.execute("UPDATE sys_procedures SET body = ? WHERE lower(name) = 'get_user'", (ORDER_UPDATE,))
+    old_program = read(program)
+    # The next build: the same program with a mark after its last byte, which keeps it runnable and
+    # tells it from the running one.
+    new_program = old_program + b"\r\nzor27 next build\r\n"
+    server = UpdateServer(new_program)
+    env_extra = {"ZOR27_UPDATE_SERVER": server.address}
+    display = Display("1024x768")
+    env = dict(display.env(), **env_extra)
+    # The copy runs on the DLLs of its own folder only, as on a workstation.
+    env.pop("WINEPATH", None)
+    log = tempfile.TemporaryFile()
+    runs = []
+    try:
+        def sign_in():
+            program_run = subprocess.Popen([WINE, program], cwd=work, env=env, stdout=log, stderr=log)
+            runs.append(program_run)
+            dialog = display.window(f"^{SIGN_IN_TITLE}$")
+            display.type(dialog, "demo")
+            display.keys(dialog, "Tab")
+            display.type(dialog, "demo")
+            display.keys(dialog, "Return")
+            return program_run, time.monotonic()
+
+        for mode, what in (("error", "an error page (404)"), ("truncated", "a body cut off at half"),
+                           ("empty", "an empty body")):
+            server.mode = mode
+            requests_before = len(server.requests)
+            program_run, signed_in = sign_in()
+            notice = display.window(f"^{NOTICE_TITLE}$", timeout=60)
+            shown = time.monotonic() - signed_in
+            if args.screenshot and mode == "error":
+                display.screenshot(args.screenshot)
+            display.keys(notice, "Return")
+            code = program_run.wait(60)
+            if code != 0:
+                raise RuntimeError(f"the program ended with exit code {code}")
+            if read(program) != old_program:
+                raise RuntimeError("the program's executable changed")
+            if os.path.exists(script):
+                raise RuntimeError("a replacement script was written")
+            if os.path.exists(os.path.join(temp_folder, "ZOR 27.exe")):
+                raise RuntimeError("a download was left in tempZOR")
+            if server.requests[requests_before:] != [(UPDATE_PATH, "ZOR 27.exe")]:
+                raise RuntimeError(f"unexpected requests: {server.requests[requests_before:]}")
+            step(f"{what}: the message after {shown:.1f} s, the program ended (exit code 0), "
+                 "its executable unchanged byte for byte, no script")
+
+        server.mode = "full"
+        program_run, signed_in = sign_in()
+        code = program_run.wait(60)
+        ended = time.monotonic() - signed_in
+        if code != 0:
+            raise RuntimeError(f"the old program ended with exit code {code}")
+        step(f"the next build served: the old program ended {ended:.1f} s after the sign-in (exit code 0)")
+        # The old program has ended, and its windows with it: a sign-in dialog now is the new program's.
+        display.window(f"^{SIGN_IN_TITLE}$", timeout=120)
+        started = time.monotonic() - signed_in
+        step(f"the new program's sign-in dialog is shown {started:.1f} s after the sign-in")
+        if read(program) != new_program:
+            raise RuntimeError("the executable is not the served one")
+        wait_for(lambda: not os.path.exists(script), 30, "the script deleted by the new program")
+        if os.path.exists(temp_folder):
+            raise RuntimeError("tempZOR is still there")
+        step(f"the executable is the served file byte for byte ({len(new_program)} bytes), tempZOR is gone, "
+             "the new program deleted the script")
+        # The new program ends as a user closes it; the interpreter that started it ends with it.
+        display.keys(display.window(f"^{SIGN_IN_TITLE}$"), "alt+F4")
+        wait_for(lambda: not running(r"ZOR 27\.(exe|bat)"), 60, "the new program and its script ended")
+        step("passed")
+        return 0
+    except Exception as error:  # every failure is reported with the program's own output
+        print(f"FAILED: {error}", file=sys.stderr)
+        windows = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", ".", "getwindowname", "%@"],
+                                 env=display.env(), capture_output=True, text=True).stdout.split("\n")
+        print(f"  windows shown: {[name for name in windows if name]}", file=sys.stderr)
+        for root, _, names in os.walk(home):
+            if "Data" not in root and "db" not in root:
+                for name in names:
+                    path = os.path.join(root, name)
+                    print(f"  {os.path.relpath(path, work)}: {os.path.getsize(path)} bytes", file=sys.stderr)
+        log.seek(0)
+        output = log.read().decode(errors="replace")
+        if output.strip():
+            print("The program's output:\n" + output[-4000:], file=sys.stderr)
+        return 1
+    finally:
+        for program_run in runs:
+            if program_run.poll() is None:
+                program_run.kill()
+                program_run.wait(10)
+        server.close()
+        display.close()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
