@@ -37,10 +37,12 @@ cmake --install "$build" >/dev/null
 
 # The demo Data folder, by the tools of the folder itself.
 source "$top/scripts/wine-env.sh" "$build"
-# The prefix as a workstation has it: the dialogs' "MS Sans Serif" with Cyrillic letters (Wine's own
-# has none, and would fall back to a serif face), and a crash reported on the console rather than in
-# a dialog that nobody closes.
-"$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'Liberation Sans' /f >/dev/null 2>&1
+# The prefix as a workstation has it: the dialogs' "MS Sans Serif" and the message boxes' Tahoma with
+# Cyrillic letters (Wine's own have none, and would fall back to a serif face), and a crash reported
+# on the console rather than in a dialog that nobody closes.
+for face in 'MS Sans Serif' Tahoma; do
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'Liberation Sans' /f >/dev/null 2>&1
+done
 "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 mkdir -p "$install/Data"
 (

@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Windows check: builds the program for Windows with its tests (scripts/windows-build.sh) and runs
-# them under Wine, headless: the test executables on Qt's offscreen platform, the driver's cases
-# against the SQL Server stand-in through Wine's ODBC (which hands the calls to the host's unixODBC
-# and FreeTDS), then the program itself used as a user would on Xvfb (scripts/user-session.py).
+# Windows check: builds the program for Windows with its tests (scripts/windows-build.sh) and its
+# package (scripts/windows-msi.sh, twice: a version and the next one), and runs them under Wine,
+# headless: the test executables on Qt's offscreen platform, the driver's cases against the SQL
+# Server stand-in through Wine's ODBC (which hands the calls to the host's unixODBC and FreeTDS), then
+# on Xvfb the program itself used as a user would (scripts/user-session.py), its update end to end
+# (scripts/windows-update-check.py) and the package installed, upgraded and removed
+# (scripts/windows-package-check.py).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${ZOR_WIN_BUILD_DIR:-$top/build-win}"
 
-"$top/scripts/setup.sh" python3 iproute2 unixodbc tdsodbc xvfb xauth xdotool fonts-dejavu-core fonts-liberation
+"$top/scripts/setup.sh" python3 iproute2 unixodbc tdsodbc xvfb xauth xdotool fonts-dejavu-core fonts-liberation \
+    procps wixl msitools
 ZOR_WIN_BUILD_DIR="$build" "$top/scripts/windows-build.sh"
+package=$(ZOR_WIN_BUILD_DIR="$build" "$top/scripts/windows-msi.sh" | tail -n 1)
+version=$(basename "$package" .msi)
+version=${version#ZOR27-}
+newer=$(ZOR_WIN_BUILD_DIR="$build" "$top/scripts/windows-msi.sh" "${version%.*}.$((${version##*.} + 1))" | tail -n 1)
 source "$top/scripts/wine-env.sh" "$build"
 # The SQL Server stand-in: the shared one beside the project when it is there, else the copy in tests.
 standin="$top/../shared/tools/tds_standin.py"
@@ -56,6 +64,11 @@ print(\"  requests:\", dict(collections.Counter(r[\"kind\"] for r in records)))
     echo "The program under Wine, used as a user would:"
     cp -r "$1/ZOR 27" "$state/ZOR 27"
     python3 "$6" --wine "$state/ZOR 27" ${ZOR_WIN_SCREENSHOT:+--screenshot "$ZOR_WIN_SCREENSHOT"}
+    echo "The update of a copy in a writable folder, under Wine:"
+    python3 "$(dirname "$6")/windows-update-check.py" "$1/ZOR 27"
+    echo "The package, installed, upgraded and removed under Wine:"
+    python3 "$(dirname "$6")/windows-package-check.py" "$7" "$8" "$1/ZOR 27" \
+        ${ZOR_WIN_PACKAGE_SCREENSHOT:+--screenshot "$ZOR_WIN_PACKAGE_SCREENSHOT"}
 '
 server_script="$top/tests/support/http_server.py"
 db_script="$top/tests/support/make_driver_db.py"
@@ -74,8 +87,8 @@ if [ "$(id -u)" -eq 0 ]; then
         export ZOR_RESOLVER_FILES_ONLY=1
         exec setpriv --inh-caps=-dac_override,-dac_read_search \
             --bounding-set=-dac_override,-dac_read_search bash -c "$2" wine-session "${@:3}"
-    ' isolate "$nsswitch" "$wine_session" "$build" "$server_script" "$db_script" "$top/db" "$standin" "$top/scripts/user-session.py"
+    ' isolate "$nsswitch" "$wine_session" "$build" "$server_script" "$db_script" "$top/db" "$standin" "$top/scripts/user-session.py" "$package" "$newer"
 else
     bash -c "$wine_session" wine-session "$build" "$server_script" "$db_script" "$top/db" "$standin" \
-        "$top/scripts/user-session.py"
+        "$top/scripts/user-session.py" "$package" "$newer"
 fi

@@ -15,20 +15,35 @@ if [ -z "$version" ]; then
     while [ "$(tr -cd . <<<"$version" | wc -c)" -lt 2 ]; do version="$version.0"; done
 fi
 package="$build/ZOR27-$version.msi"
+trap 'rm -f "$package.part"' EXIT
 # wixl takes the files' sources relative to where it runs.
 (cd "$build" && wixl --arch x64 -D SourceDir="ZOR 27" -D Version="$version" -o "$package.part" zor27.wxs >&2)
 
 # Every installed file outside Data\ is in the package, and nothing else (the File table names each by
-# its short|long name; the Directory table gives its folder).
-python3 - "$package.part" "$build/ZOR 27" <<'PYTHON' >&2
-import os, subprocess, sys
+# its short|long name; the Directory table gives its folder); its name, version, upgrade, shortcut and
+# the component by which the program knows its installed copy are the project's.
+python3 - "$package.part" "$build/ZOR 27" "$version" "$top/CMakeLists.txt" <<'PYTHON' >&2
+import os, re, subprocess, sys
 
 def table(package, name):
     rows = subprocess.run(["msiinfo", "export", package, name], check=True, capture_output=True,
                           text=True).stdout.splitlines()[3:]
     return [row.split("\t") for row in rows if row]
 
-package, folder = sys.argv[1:]
+package, folder, version, project = sys.argv[1:]
+identity = dict(re.findall(r'set\((ZOR_MSI_\w+) "([0-9A-F-]+)"\)', open(project).read()))
+properties = dict(row[:2] for row in table(package, "Property"))
+expected = {"ProductName": "ZOR 27", "ProductVersion": version, "ProductLanguage": "1049", "ALLUSERS": "1",
+            "UpgradeCode": "{%s}" % identity["ZOR_MSI_UPGRADE_CODE"]}
+wrong = {name: properties.get(name) for name, value in expected.items() if properties.get(name) != value}
+upgrades = [row for row in table(package, "Upgrade") if row[0] == expected["UpgradeCode"]]
+shortcuts = [row[:5] for row in table(package, "Shortcut")]
+program = [row[1] for row in table(package, "Component") if row[0] == "Program"]
+if wrong or len(upgrades) != 2 or shortcuts != [["MenuShortcut", "ProgramMenuFolder", "ZOR 27", "MenuShortcut",
+                                                   "[INSTALLDIR]ZOR 27.exe"]] \
+        or program != ["{%s}" % identity["ZOR_MSI_PROGRAM_COMPONENT"]]:
+    print(f"The package's properties are wrong: {wrong} {upgrades} {shortcuts} {program}", file=sys.stderr)
+    sys.exit(1)
 directories = {row[0]: (row[1], row[2].split("|")[-1]) for row in table(package, "Directory")}
 def path_of(directory):
     parent, name = directories[directory]
@@ -45,7 +60,8 @@ if packaged != installed:
     print("  only in the package:", sorted(set(packaged) - set(installed)), file=sys.stderr)
     print("  only in the folder:", sorted(set(installed) - set(packaged)), file=sys.stderr)
     sys.exit(1)
-print(f"The package holds the {len(packaged)} files of the installed folder outside Data\\.")
+print(f"The package {expected['ProductName']} {version} holds the {len(packaged)} files of the installed folder "
+      f"outside Data\\, upgrades the same product, and has its Start-menu shortcut.")
 PYTHON
 mv "$package.part" "$package"
 echo "$package"

@@ -12,73 +12,20 @@ started from another working directory than its folder, as a shortcut elsewhere 
 Prints each step with its time; exits non-zero at the first that fails.
 """
 import argparse
-import http.server
 import os
 import shutil
 import sqlite3
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
+from updateserver import UPDATE_PATH, UpdateServer
 from xsession import SIGN_IN_TITLE, Display, step, wait_for
 
 WINE = "/usr/lib/wine/wine64"
 NOTICE_TITLE = "Уведомление"
-UPDATE_PATH = "/zorprogs/ZOR%2027.exe"
 ORDER_UPDATE = "SELECT '' AS f0, '' AS f1, '' AS f2, 90 AS f3, '' AS f4, 2 AS f5;"
-
-
-class UpdateServer:
-    """Answers the update path as `mode` says: full, error, truncated or empty; logs every request."""
-
-    def __init__(self, body):
-        self.body = body
-        self.mode = "full"
-        self.requests = []
-        server = self
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            protocol_version = "HTTP/1.1"
-
-            def log_message(self, *args):
-                pass
-
-            def do_GET(self):
-                server.requests.append((self.path, self.headers.get("User-Agent", "")))
-                mode = server.mode if self.path == UPDATE_PATH else "error"
-                if mode == "error":
-                    page = b"<html><body><h1>404 Not Found</h1></body></html>"
-                    self.send_response(404)
-                    self.send_header("Content-Type", "text/html")
-                    self.send_header("Content-Length", str(len(page)))
-                    payload = page
-                else:
-                    self.send_response(200)
-                    self.send_header("Content-Type", "application/octet-stream")
-                    self.send_header("Content-Length", str(0 if mode == "empty" else len(server.body)))
-                    payload = {"full": server.body, "truncated": server.body[:len(server.body) // 2],
-                               "empty": b""}[mode]
-                # The client's cache must not answer a later request in place of this server.
-                self.send_header("Cache-Control", "no-store")
-                self.send_header("Connection", "close")
-                self.end_headers()
-                self.wfile.write(payload)
-                self.wfile.flush()
-                self.close_connection = True
-
-        self.http = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.thread = threading.Thread(target=self.http.serve_forever, daemon=True)
-        self.thread.start()
-
-    @property
-    def address(self):
-        return f"127.0.0.1:{self.http.server_address[1]}"
-
-    def close(self):
-        self.http.shutdown()
-        self.http.server_close()
 
 
 def read(path):

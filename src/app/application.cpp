@@ -52,17 +52,28 @@ QString Application::errorMessageText(const QString& text) {
     return text;
 }
 
+namespace {
+
+// The system's message boxes break a line at a lone CR as at CR LF; a label breaks only at LF.
+QString boxText(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
 void Application::showException(const std::exception& error) {
     if (dynamic_cast<const platform::SilentAbort*>(&error) != nullptr)
         return;
-    QMessageBox box(QMessageBox::Critical, m_title, errorMessageText(QString::fromUtf8(error.what())),
+    QMessageBox box(QMessageBox::Critical, m_title, boxText(errorMessageText(QString::fromUtf8(error.what()))),
                     QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText); // a server's text is never read as markup
     box.exec();
 }
 
 void Application::showPlainMessage(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, m_title, boxText(text), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
@@ -93,7 +104,7 @@ int Application::messageBox(const QString& text, const QString& caption, int fla
     default:
         break;
     }
-    QMessageBox box(icon, caption, text, buttons);
+    QMessageBox box(icon, caption, boxText(text), buttons);
     box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
     case QMessageBox::Yes:

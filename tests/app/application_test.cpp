@@ -141,6 +141,30 @@ TEST(ApplicationTest, EveryMessageBoxShowsItsTextAsItIs) {
     }
 }
 
+// A CR alone breaks the line in every message box, as CR LF does.
+TEST(ApplicationTest, MessageBoxesBreakLinesAtCarriageReturns) {
+    Application* app = Application::instance();
+    const struct {
+        QString text, shown;
+    } cases[] = {
+        {QString::fromUtf8("Сервер обновлений не доступен.\rОбратитесь к администратору."),
+         QString::fromUtf8("Сервер обновлений не доступен.\nОбратитесь к администратору.")},
+        {"one\r\ntwo\nthree", "one\ntwo\nthree"},
+    };
+    for (const auto& c : cases) {
+        for (const auto& show : std::initializer_list<std::function<void()>>{
+                 [&] { app->messageBox(c.text, "ZOR", UserShell::Ok | UserShell::IconInformation); },
+                 [&] { app->showPlainMessage(c.text); },
+                 [&] { app->showException(std::runtime_error((c.text + ".").toStdString())); }}) {
+            SeenBox seen;
+            watchForMessageBox(seen);
+            show();
+            ASSERT_TRUE(seen.shown);
+            EXPECT_EQ(seen.shownText, c.shown + (seen.icon == QMessageBox::Critical ? "." : ""));
+        }
+    }
+}
+
 TEST(ApplicationTest, ClosingTheMainWindowEndsTheMainLoop) {
     Application* app = Application::instance();
     QWidget mainWindow;

@@ -9,6 +9,7 @@
 #include "platform/shellrunerror.h"
 #include "platform/socketerror.h"
 #include "platform/systemfile.h"
+#include "platform/windowsinstaller.h"
 #include "support/runningprogram.h"
 #include "support/tempfolder.h"
 
@@ -689,4 +690,13 @@ TEST(AnsiCodePageTest, TheSystemsOwnWhereItHasOne) {
 #else
     EXPECT_FALSE(platform::SystemAnsiCodePage().has_value());
 #endif
+}
+
+// A copy that no package installed (this test program, under any component identity, a malformed one
+// included) is never taken for the installed one; the installed copy itself is checked by installing
+// the package (scripts/windows-package-check.py).
+TEST(WindowsInstallerTest, ACopyThatNoPackageInstalledIsNotTheInstalledOne) {
+    for (const char* component : {"{895DFF20-0043-4FC4-B410-D5B940493326}", "{00000000-0000-0000-0000-000000000000}",
+                                  "not a component", ""})
+        EXPECT_FALSE(platform::InstalledByWindowsInstaller(component)) << component;
 }
