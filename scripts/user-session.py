@@ -9,14 +9,13 @@ and checks that the saved room is what the grid shows after signing in. With --w
 """
 import argparse
 import os
-import shutil
 import sqlite3
 import subprocess
 import sys
 import tempfile
 import time
 
-from xsession import SIGN_IN_TITLE, Display, step, wait_for
+from xsession import SIGN_IN_TITLE, Display, report_output, step, stop, wait_for
 
 def room_of(database, id_schedule):
     with sqlite3.connect(database) as db:
@@ -129,16 +128,10 @@ def main():
                 print(f"the screen at the failure: {failure}", file=sys.stderr)
             except Exception:
                 pass
-        log.seek(0)
-        output = log.read().decode(errors="replace")
-        if output.strip():
-            print("The program's output:\n" + output[-4000:], file=sys.stderr)
+        report_output(log)
         return 1
     finally:
-        for program in runs:
-            if program.poll() is None:
-                program.kill()
-                program.wait(10)
+        stop(runs)
         display.close()
 
 

@@ -22,7 +22,7 @@ import tempfile
 import time
 
 from updateserver import UpdateServer
-from xsession import SIGN_IN_TITLE, Display, step, wait_for
+from xsession import SIGN_IN_TITLE, Display, report_output, step, wait_for
 
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver64"
@@ -180,10 +180,7 @@ def main():
         return 0
     except Exception as error:  # every failure is reported with the programs' own output
         print(f"FAILED: {error}", file=sys.stderr)
-        log.seek(0)
-        output = log.read().decode(errors="replace")
-        if output.strip():
-            print("The programs' output:\n" + output[-4000:], file=sys.stderr)
+        report_output(log, "The programs' output")
         return 1
     finally:
         subprocess.run([WINESERVER, "-k"], env=env, capture_output=True)

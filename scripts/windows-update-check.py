@@ -21,7 +21,7 @@ import tempfile
 import time
 
 from updateserver import UPDATE_PATH, UpdateServer
-from xsession import SIGN_IN_TITLE, Display, step, wait_for
+from xsession import SIGN_IN_TITLE, Display, report_output, step, stop, wait_for
 
 WINE = "/usr/lib/wine/wine64"
 NOTICE_TITLE = "Уведомление"
@@ -132,16 +132,10 @@ def main():
                 for name in names:
                     path = os.path.join(root, name)
                     print(f"  {os.path.relpath(path, work)}: {os.path.getsize(path)} bytes", file=sys.stderr)
-        log.seek(0)
-        output = log.read().decode(errors="replace")
-        if output.strip():
-            print("The program's output:\n" + output[-4000:], file=sys.stderr)
+        report_output(log)
         return 1
     finally:
-        for program_run in runs:
-            if program_run.poll() is None:
-                program_run.kill()
-                program_run.wait(10)
+        stop(runs)
         server.close()
         display.close()
         shutil.rmtree(work, ignore_errors=True)

@@ -2,6 +2,7 @@
 and the steps they print."""
 import os
 import subprocess
+import sys
 import time
 
 SIGN_IN_TITLE = "Аутентификация"
@@ -83,3 +84,19 @@ def wait_for(condition, timeout, what):
             return
         time.sleep(0.25)
     raise RuntimeError(f"{what}: not within {timeout} s")
+
+
+def report_output(log, heading="The program's output"):
+    """Prints the end of what the programs wrote to the log file, after a failure."""
+    log.seek(0)
+    output = log.read().decode(errors="replace")
+    if output.strip():
+        print(f"{heading}:\n" + output[-4000:], file=sys.stderr)
+
+
+def stop(runs):
+    """Ends the started programs that still run."""
+    for run in runs:
+        if run.poll() is None:
+            run.kill()
+            run.wait(10)
