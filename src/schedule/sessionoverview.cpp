@@ -1,0 +1,232 @@
+#include "sessionoverview.h"
+
+#include "clashpass.h"
+#include "clashwatch.h"
+#include "data/connection.h"
+#include "data/query.h"
+#include "datamodule/tdm_mb.h"
+#include "scheduleeditor.h"
+#include "sessionread.h"
+
+#include <QMetaObject>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace {
+
+// How long the end of the overview waits for a reading stuck in a statement before leaving it to
+// end on its own.
+constexpr std::chrono::milliseconds EndWait{1000};
+
+bool Contains(const QString& text, const QString& part) {
+    const QString wanted = part.trimmed();
+    return wanted.isEmpty() || text.contains(wanted, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+bool SessionFilter::isEmpty() const {
+    return group.trimmed().isEmpty() && examiner.trimmed().isEmpty() && room.trimmed().isEmpty();
+}
+
+bool SessionFilter::matchesGroup(const QString& name) const {
+    return Contains(name, group);
+}
+
+bool SessionFilter::matches(const SessionEntry& entry) const {
+    return Contains(entry.clash.group, group) && Contains(entry.clash.examiner, examiner) &&
+           Contains(entry.clash.room, room);
+}
+
+struct SessionOverview::Job {
+    std::atomic<bool> cancelled{false};
+    std::optional<SessionRead::Result> result;
+    QString error;
+    std::thread thread;
+
+    // Guards the two below: the worker tells its owner through them, and the owner leaves.
+    std::mutex lock;
+    std::condition_variable ended;
+    bool done = false;
+    SessionOverview* owner = nullptr;
+};
+
+SessionOverview::SessionOverview(Scope scope, const QString& connectionString, int commandTimeout,
+                                 const QString& databaseFolder, QObject* parent)
+    : QObject(parent), m_scope(std::move(scope)), m_connectionString(connectionString),
+      m_commandTimeout(commandTimeout), m_databaseFolder(databaseFolder) {}
+
+SessionOverview::~SessionOverview() {
+    if (m_job) {
+        m_job->cancelled = true;
+        m_abandoned.push_back(std::move(m_job));
+    }
+    // A reading checks for its end before each statement, so it normally ends at once; one stuck in
+    // a statement is left behind after a short wait, holding all it needs and telling no one.
+    const auto deadline = std::chrono::steady_clock::now() + EndWait;
+    for (const std::shared_ptr<Job>& job : m_abandoned) {
+        std::unique_lock<std::mutex> guard(job->lock);
+        job->owner = nullptr;
+        const bool done = job->ended.wait_until(guard, deadline, [&job] { return job->done; });
+        guard.unlock();
+        if (done)
+            job->thread.join();
+        else
+            job->thread.detach();
+    }
+}
+
+SessionOverview::Scope SessionOverview::ScopeOf(ScheduleEditor& editor) {
+    return {editor.year().keyValue(),  editor.semester().keyValue(),  editor.faculty().keyValue(),
+            editor.year().shownText(), editor.semester().shownText(), editor.faculty().shownText()};
+}
+
+QString SessionOverview::period() const {
+    return ClashPass::Period(m_scope.year, m_scope.semester);
+}
+
+QString SessionOverview::FailureText(const QString& reason) {
+    return QString::fromUtf8("Не удалось прочитать расписание факультета: ") + reason;
+}
+
+void SessionOverview::read() {
+    if (m_job)
+        return;
+    std::erase_if(m_abandoned, [](const std::shared_ptr<Job>& job) {
+        const std::lock_guard<std::mutex> guard(job->lock);
+        if (!job->done)
+            return false;
+        job->thread.join();
+        return true;
+    });
+    m_state = State::Reading;
+    m_error.clear();
+    m_done = 0;
+    m_total = 0;
+    auto job = std::make_shared<Job>();
+    job->owner = this;
+    m_job = job;
+    const Scope scope = m_scope;
+    const QString connectionString = m_connectionString;
+    const int timeout = m_commandTimeout;
+    const QString folder = m_databaseFolder;
+    job->thread = std::thread([job, scope, connectionString, timeout, folder] {
+        // Progress goes to the owner while it is there; the lock keeps it there during the call.
+        const auto tell = [&job](auto call) {
+            const std::lock_guard<std::mutex> guard(job->lock);
+            if (SessionOverview* owner = job->owner; owner && !job->cancelled)
+                QMetaObject::invokeMethod(
+                    owner, [owner, call] { call(owner); }, Qt::QueuedConnection);
+        };
+        try {
+            Connection connection(QStringLiteral("SessionCon"));
+            connection.setDatabaseFolder(folder);
+            connection.setCommandTimeout(timeout);
+            connection.setConnectionString(connectionString);
+            connection.open();
+            SessionRead::Result result = SessionRead::Read(
+                connection, scope.year, scope.semester, scope.faculty,
+                [&job] { return job->cancelled.load(); },
+                [&tell, &job](int done, int total) {
+                    tell([done, total, job](SessionOverview* owner) {
+                        if (owner->m_job != job)
+                            return;
+                        owner->m_done = done;
+                        owner->m_total = total;
+                        emit owner->progressed(done, total);
+                    });
+                });
+            if (!job->cancelled)
+                job->result.emplace(std::move(result));
+        } catch (const std::exception& error) {
+            job->error = QString::fromUtf8(error.what());
+        }
+        {
+            const std::lock_guard<std::mutex> guard(job->lock);
+            job->done = true;
+            job->ended.notify_all();
+        }
+        tell([job](SessionOverview* owner) { owner->finished(job); });
+    });
+    emit stateChanged();
+}
+
+void SessionOverview::finished(const std::shared_ptr<Job>& job) {
+    if (job != m_job)
+        return;
+    m_job.reset();
+    job->thread.join();
+    if (!job->result) {
+        m_state = State::Failed;
+        m_error = FailureText(job->error.isEmpty() ? QString::fromUtf8("чтение прервано.") : job->error);
+        m_savedWhileReading.clear();
+        emit stateChanged();
+        return;
+    }
+    m_groups = std::move(job->result->groups);
+    m_entries = std::move(job->result->entries);
+    m_state = State::Ready;
+    // A row saved while the reading ran may have been read before its save.
+    for (const SessionEntry& saved : m_savedWhileReading)
+        update(saved);
+    m_savedWhileReading.clear();
+    emit stateChanged();
+    emit entriesChanged();
+}
+
+void SessionOverview::setFilter(const SessionFilter& filter) {
+    m_filter = filter;
+    emit filterChanged();
+}
+
+bool SessionOverview::update(const SessionEntry& saved) {
+    if (saved.key().isEmpty())
+        return false;
+    for (SessionEntry& entry : m_entries) {
+        if (entry.key() == saved.key()) {
+            entry = saved;
+            emit entriesChanged();
+            return true;
+        }
+    }
+    return false;
+}
+
+void SessionOverview::follow(TDM_MB& data, ScheduleEditor& editor) {
+    m_data = &data;
+    m_editor = &editor;
+    connect(data.ADOQ_RatingTable, &DataSet::posted, this, &SessionOverview::schedulePosted);
+}
+
+void SessionOverview::schedulePosted() {
+    const Query& schedule = *m_data->ADOQ_RatingTable;
+    if (schedule.recNo() <= 0 || m_editor->faculty().keyValue() != m_scope.faculty ||
+        ClashPass::Period(m_editor->year().keyValue(), m_editor->semester().keyValue()) != period())
+        return;
+    const SessionEntry saved =
+        SessionRead::EntryOfRecord(schedule, schedule.recNo() - 1, period(),
+                                   m_editor->group().keyValue().toString(), m_editor->group().shownText());
+    if (m_state == State::Reading)
+        m_savedWhileReading.push_back(saved);
+    else
+        update(saved);
+}
+
+void SessionOverview::setClashes(const ClashWatch* clashes) {
+    if (m_clashes != nullptr)
+        disconnect(m_clashes, nullptr, this, nullptr);
+    m_clashes = clashes;
+    if (clashes != nullptr)
+        connect(clashes, &ClashWatch::knownChanged, this, &SessionOverview::clashesChanged);
+    emit clashesChanged();
+}
+
+std::vector<Clash> SessionOverview::clashesOf(const SessionEntry& entry) const {
+    return m_clashes == nullptr ? std::vector<Clash>() : m_clashes->clashesOf(entry.clash);
+}
