@@ -1,6 +1,5 @@
 #include "sessiondaymodel.h"
 
-#include "clashrules.h"
 #include "clashwatch.h"
 #include "sessionoverview.h"
 
@@ -52,14 +51,10 @@ void SessionDayModel::rebuild() {
         m_groups.push_back(g);
     }
     m_cells.assign(m_groups.size() * m_days.size(), {});
+    // The overview keeps its entries in order of date and start time, so each cell is in order.
     for (std::size_t row = 0; row < m_groups.size(); ++row) {
         for (int i : byGroup.value(groups[m_groups[row]].key))
             m_cells[row * m_days.size() + days.at(entries[i].clash.date)].push_back(i);
-    }
-    for (std::vector<int>& cell : m_cells) {
-        std::stable_sort(cell.begin(), cell.end(), [&](int a, int b) {
-            return ClashRules::StartKey(entries[a].clash.time) < ClashRules::StartKey(entries[b].clash.time);
-        });
     }
     endResetModel();
 }

@@ -13,6 +13,7 @@ struct SessionEntry {
     QString form;       // FKontr, the form of control
     QString type;       // the name of id_typeControl_1 in TypeControl; empty when it has none
     QDateTime dateTime; // Date_1 as read; invalid for Null
+    QString start;      // the time's start as ClashRules::StartKey gives it, for ordering
     int row = -1;       // the row's place in its group's result
 
     const QString& key() const { return clash.key; }

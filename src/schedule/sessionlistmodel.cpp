@@ -1,6 +1,5 @@
 #include "sessionlistmodel.h"
 
-#include "clashrules.h"
 #include "clashwatch.h"
 #include "sessionoverview.h"
 
@@ -26,29 +25,10 @@ void SessionListModel::rebuild() {
     const std::vector<SessionEntry>& entries = m_overview.entries();
     const SessionFilter& filter = m_overview.filter();
     const bool dated = m_part == Part::Dated;
+    // The overview keeps its entries in the list's order.
     for (int i = 0; i < static_cast<int>(entries.size()); ++i)
         if (entries[i].dated() == dated && filter.matches(entries[i]))
             m_rows.push_back(i);
-    if (dated) {
-        // Start times compare by their "hh:mm" key, so that "9:00" comes before "10:40".
-        std::vector<QString> starts(entries.size());
-        for (int i : m_rows)
-            starts[i] = ClashRules::StartKey(entries[i].clash.time);
-        std::stable_sort(m_rows.begin(), m_rows.end(), [&](int a, int b) {
-            const SessionEntry& x = entries[a];
-            const SessionEntry& y = entries[b];
-            if (x.clash.date != y.clash.date)
-                return x.clash.date < y.clash.date;
-            if (starts[a] != starts[b])
-                return starts[a] < starts[b];
-            if (x.group() != y.group())
-                return x.group() < y.group();
-            return x.discipline() < y.discipline();
-        });
-    } else {
-        std::stable_sort(m_rows.begin(), m_rows.end(),
-                         [&](int a, int b) { return entries[a].group() < entries[b].group(); });
-    }
     endResetModel();
 }
 

@@ -9,24 +9,41 @@
 #include "sessionread.h"
 
 #include <QMetaObject>
+#include <QThreadPool>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 namespace {
 
 // How long the end of the overview waits for a reading stuck in a statement before leaving it to
 // end on its own.
 constexpr std::chrono::milliseconds EndWait{1000};
+// How often the reading tells its progress at most.
+constexpr std::chrono::milliseconds ProgressStep{100};
 
 bool Contains(const QString& text, const QString& part) {
     const QString wanted = part.trimmed();
     return wanted.isEmpty() || text.contains(wanted, Qt::CaseInsensitive);
+}
+
+// The threads that read, kept for a while after a reading so that the next one starts warm (a new
+// thread first grows its own memory, which costs a reading of a large faculty about a third more).
+// A reading stuck in a statement keeps its thread; the next one gets another. The pool is never
+// destroyed, so that the program's end does not wait for a stuck reading.
+QThreadPool& ReaderPool() {
+    static QThreadPool* const pool = [] {
+        auto* created = new QThreadPool;
+        created->setMaxThreadCount(8);
+        created->setExpiryTimeout(5 * 60 * 1000);
+        return created;
+    }();
+    return *pool;
 }
 
 } // namespace
@@ -48,7 +65,6 @@ struct SessionOverview::Job {
     std::atomic<bool> cancelled{false};
     std::optional<SessionRead::Result> result;
     QString error;
-    std::thread thread;
 
     // Guards the two below: the worker tells its owner through them, and the owner leaves.
     std::mutex lock;
@@ -63,23 +79,14 @@ SessionOverview::SessionOverview(Scope scope, const QString& connectionString, i
       m_commandTimeout(commandTimeout), m_databaseFolder(databaseFolder) {}
 
 SessionOverview::~SessionOverview() {
-    if (m_job) {
-        m_job->cancelled = true;
-        m_abandoned.push_back(std::move(m_job));
-    }
+    if (!m_job)
+        return;
     // A reading checks for its end before each statement, so it normally ends at once; one stuck in
     // a statement is left behind after a short wait, holding all it needs and telling no one.
-    const auto deadline = std::chrono::steady_clock::now() + EndWait;
-    for (const std::shared_ptr<Job>& job : m_abandoned) {
-        std::unique_lock<std::mutex> guard(job->lock);
-        job->owner = nullptr;
-        const bool done = job->ended.wait_until(guard, deadline, [&job] { return job->done; });
-        guard.unlock();
-        if (done)
-            job->thread.join();
-        else
-            job->thread.detach();
-    }
+    m_job->cancelled = true;
+    std::unique_lock<std::mutex> guard(m_job->lock);
+    m_job->owner = nullptr;
+    m_job->ended.wait_for(guard, EndWait, [this] { return m_job->done; });
 }
 
 SessionOverview::Scope SessionOverview::ScopeOf(ScheduleEditor& editor) {
@@ -98,13 +105,6 @@ QString SessionOverview::FailureText(const QString& reason) {
 void SessionOverview::read() {
     if (m_job)
         return;
-    std::erase_if(m_abandoned, [](const std::shared_ptr<Job>& job) {
-        const std::lock_guard<std::mutex> guard(job->lock);
-        if (!job->done)
-            return false;
-        job->thread.join();
-        return true;
-    });
     m_state = State::Reading;
     m_error.clear();
     m_done = 0;
@@ -116,7 +116,7 @@ void SessionOverview::read() {
     const QString connectionString = m_connectionString;
     const int timeout = m_commandTimeout;
     const QString folder = m_databaseFolder;
-    job->thread = std::thread([job, scope, connectionString, timeout, folder] {
+    ReaderPool().start([job, scope, connectionString, timeout, folder] {
         // Progress goes to the owner while it is there; the lock keeps it there during the call.
         const auto tell = [&job](auto call) {
             const std::lock_guard<std::mutex> guard(job->lock);
@@ -130,10 +130,17 @@ void SessionOverview::read() {
             connection.setCommandTimeout(timeout);
             connection.setConnectionString(connectionString);
             connection.open();
+            std::chrono::steady_clock::time_point told;
             SessionRead::Result result = SessionRead::Read(
                 connection, scope.year, scope.semester, scope.faculty,
                 [&job] { return job->cancelled.load(); },
-                [&tell, &job](int done, int total) {
+                [&tell, &job, &told](int done, int total) {
+                    // Each word to the GUI thread wakes it, taking a core from the reading: the
+                    // first word, then one every ProgressStep.
+                    const auto now = std::chrono::steady_clock::now();
+                    if (done != 0 && done != total && now - told < ProgressStep)
+                        return;
+                    told = now;
                     tell([done, total, job](SessionOverview* owner) {
                         if (owner->m_job != job)
                             return;
@@ -142,8 +149,10 @@ void SessionOverview::read() {
                         emit owner->progressed(done, total);
                     });
                 });
-            if (!job->cancelled)
+            if (!job->cancelled) {
+                Order(result.entries);
                 job->result.emplace(std::move(result));
+            }
         } catch (const std::exception& error) {
             job->error = QString::fromUtf8(error.what());
         }
@@ -161,7 +170,6 @@ void SessionOverview::finished(const std::shared_ptr<Job>& job) {
     if (job != m_job)
         return;
     m_job.reset();
-    job->thread.join();
     if (!job->result) {
         m_state = State::Failed;
         m_error = FailureText(job->error.isEmpty() ? QString::fromUtf8("чтение прервано.") : job->error);
@@ -185,12 +193,29 @@ void SessionOverview::setFilter(const SessionFilter& filter) {
     emit filterChanged();
 }
 
+void SessionOverview::Order(std::vector<SessionEntry>& entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const SessionEntry& x, const SessionEntry& y) {
+        if (x.dated() != y.dated())
+            return x.dated();
+        if (!x.dated())
+            return x.group() != y.group() ? x.group() < y.group() : x.row < y.row;
+        if (x.clash.date != y.clash.date)
+            return x.clash.date < y.clash.date;
+        if (x.start != y.start)
+            return x.start < y.start;
+        if (x.group() != y.group())
+            return x.group() < y.group();
+        return x.discipline() < y.discipline();
+    });
+}
+
 bool SessionOverview::update(const SessionEntry& saved) {
     if (saved.key().isEmpty())
         return false;
     for (SessionEntry& entry : m_entries) {
         if (entry.key() == saved.key()) {
             entry = saved;
+            Order(m_entries);
             emit entriesChanged();
             return true;
         }

@@ -29,8 +29,8 @@ struct SessionFilter {
 
 // A faculty's whole session in a year and semester, without widgets: read on a second connection
 // of its own on a worker thread (the user's connection string, as the clash pass does), then kept
-// current with the rows saved in the main window. Its entries keep the order of the reading;
-// the views order them themselves.
+// current with the rows saved in the main window. Its entries are kept in the order the views
+// show them (see Order), so that a view only picks the entries that pass its filter.
 class SessionOverview : public QObject {
     Q_OBJECT
 
@@ -67,6 +67,9 @@ public:
     QString period() const;
     const std::vector<SessionGroup>& groups() const { return m_groups; }
     const std::vector<SessionEntry>& entries() const { return m_entries; }
+    // Orders entries as the overview keeps them: the dated ones by date, start time, group and
+    // discipline, then the undated ones by group and their place in its schedule.
+    static void Order(std::vector<SessionEntry>& entries);
 
     const SessionFilter& filter() const { return m_filter; }
     void setFilter(const SessionFilter& filter);
@@ -112,7 +115,6 @@ private:
     std::vector<SessionEntry> m_entries;
     SessionFilter m_filter;
     std::shared_ptr<Job> m_job;
-    std::vector<std::shared_ptr<Job>> m_abandoned;
     // Rows saved while a reading runs, put in place once it ends.
     std::vector<SessionEntry> m_savedWhileReading;
     const ClashWatch* m_clashes = nullptr;

@@ -1,6 +1,7 @@
 #include "sessionread.h"
 
 #include "clashpass.h"
+#include "clashrules.h"
 #include "data/connection.h"
 #include "data/driver.h"
 #include "data/field.h"
@@ -17,30 +18,38 @@ int ColumnOf(const QList<ColumnInfo>& columns, const char* name) {
     return -1;
 }
 
-// Where the columns beyond the clash pass's are in a result of GetRatingTable.
-struct MoreColumns {
+// Where the fields of an entry are in a result of GetRatingTable; -1 for a missing column.
+struct Columns {
+    ClashPass::Columns clash;
     int department = -1;
     int form = -1;
     int typeKey = -1;
 
-    explicit MoreColumns(const QList<ColumnInfo>& columns)
-        : department(ColumnOf(columns, "Kafedra")), form(ColumnOf(columns, "FKontr")),
-          typeKey(ColumnOf(columns, "id_typeControl_1")) {}
+    explicit Columns(const QList<ColumnInfo>& columns)
+        : clash(ClashPass::Locate(columns)), department(ColumnOf(columns, "Kafedra")),
+          form(ColumnOf(columns, "FKontr")), typeKey(ColumnOf(columns, "id_typeControl_1")) {}
 };
 
-SessionEntry MakeEntry(const ClashPass::Columns& columns, const MoreColumns& more,
-                       const std::function<QVariant(int)>& cell) {
+// An entry from a result row; cell(i) gives the row's value of column i. Each value is read once:
+// the whole faculty's rows go through here.
+template <typename Cell> SessionEntry MakeEntry(const Columns& columns, const Cell& cell) {
+    const auto text = [&cell](int column) { return column < 0 ? QString() : cell(column).toString(); };
     SessionEntry entry;
-    entry.clash = ClashPass::Entry(columns, cell);
-    if (more.department >= 0)
-        entry.department = cell(more.department).toString();
-    if (more.form >= 0)
-        entry.form = cell(more.form).toString();
-    if (columns.date >= 0) {
-        const QVariant date = cell(columns.date);
-        if (!date.isNull())
+    entry.clash.key = text(columns.clash.key);
+    entry.clash.discipline = text(columns.clash.discipline);
+    entry.clash.examiner = text(columns.clash.examiner);
+    entry.clash.time = text(columns.clash.time);
+    entry.clash.room = text(columns.clash.room);
+    entry.department = text(columns.department);
+    entry.form = text(columns.form);
+    if (columns.clash.date >= 0) {
+        const QVariant& date = cell(columns.clash.date);
+        if (!date.isNull()) {
             entry.dateTime = date.toDateTime();
+            entry.clash.date = entry.dateTime.date();
+        }
     }
+    entry.start = ClashRules::StartKey(entry.clash.time);
     return entry;
 }
 
@@ -80,21 +89,26 @@ SessionRead::Result SessionRead::Read(Connection& connection, const QVariant& ye
     if (progress)
         progress(0, total);
     const QString schedule = ClashPass::ScheduleStatement();
+    StatementResult result;
     for (int index = 0; index < total; ++index) {
         if (cancelled())
             return read;
         const SessionGroup& group = read.groups[index];
-        const StatementResult result = connection.run(schedule, {year, semester, faculty, group.key});
-        const ClashPass::Columns columns = ClashPass::Locate(result.columns);
-        const MoreColumns more(result.columns);
+        // Each result's cells go into the storage of the one before.
+        result = connection.run(schedule, {year, semester, faculty, group.key}, std::move(result.cells));
+        const Columns columns(result.columns);
+        // Room for as many rows a group as the first had, so that the entries are not moved again
+        // and again.
+        if (index == 0)
+            read.entries.reserve(static_cast<std::size_t>(result.rowCount()) * total + 16);
         for (qsizetype line = 0; line < result.rowCount(); ++line) {
             SessionEntry entry =
-                MakeEntry(columns, more, [&](int column) { return result.cell(line, column); });
+                MakeEntry(columns, [&](int column) -> const QVariant& { return result.cell(line, column); });
             entry.clash.period = period;
             entry.clash.groupKey = group.key;
             entry.clash.group = group.name;
-            if (more.typeKey >= 0) {
-                const QVariant typeKey = result.cell(line, more.typeKey);
+            if (columns.typeKey >= 0) {
+                const QVariant& typeKey = result.cell(line, columns.typeKey);
                 if (!typeKey.isNull())
                     entry.type = types.value(typeKey.toLongLong());
             }
@@ -109,9 +123,9 @@ SessionRead::Result SessionRead::Read(Connection& connection, const QVariant& ye
 
 SessionEntry SessionRead::EntryOfRecord(const Query& schedule, int record, const QString& period,
                                         const QString& groupKey, const QString& groupName) {
-    const QList<ColumnInfo> resultColumns = schedule.columns();
-    SessionEntry entry = MakeEntry(ClashPass::Locate(resultColumns), MoreColumns(resultColumns),
-                                   [&](int column) { return schedule.cellAt(record, column); });
+    SessionEntry entry = MakeEntry(Columns(schedule.columns()), [&](int column) -> const QVariant& {
+        return schedule.cellAt(record, column);
+    });
     entry.clash.period = period;
     entry.clash.groupKey = groupKey;
     entry.clash.group = groupName;

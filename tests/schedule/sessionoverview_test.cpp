@@ -11,9 +11,12 @@
 #include "schedule/sessionlistmodel.h"
 #include "schedule/sessionoverview.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QLocale>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <algorithm>
 #include <set>
@@ -380,5 +383,32 @@ TEST_F(SqlServerSessionOverviewTest, ReadsTheSameThroughTheDriverAndRetriesAfter
     QStringList shown = ListTexts(dated) + ListTexts(undated);
     shown.sort();
     EXPECT_EQ(shown, Texts(expected));
+    EXPECT_TRUE(m_shell.errors.isEmpty());
+}
+
+// Closing an overview whose reading is stuck in a statement does not wait for the statement; the
+// editor's own connection goes on working.
+TEST_F(SqlServerSessionOverviewTest, AReadingStuckInAStatementIsLeftBehind) {
+    pickFaculty();
+    m_standIn->setFaultRules(QJsonArray{QJsonObject{
+        {"match", "GROUP BY id_group, p20\r\n"}, {"action", "delay"}, {"ms", 20000}, {"times", 1}}});
+    auto overview = std::make_unique<SessionOverview>(SessionOverview::ScopeOf(*m_editor),
+                                                      m_data.ADOCon->connectionString(),
+                                                      m_data.ADOCon->commandTimeout(), m_install.dataFolder());
+    overview->read();
+    const auto held = [this] {
+        const QList<QJsonObject> log = m_standIn->log();
+        return std::any_of(log.begin(), log.end(),
+                           [](const QJsonObject& o) { return o.value("kind").toString() == "fault"; });
+    };
+    for (QDeadlineTimer wait(10000); !held() && !wait.hasExpired();)
+        QTest::qWait(10);
+    ASSERT_TRUE(held());
+    QElapsedTimer closing;
+    closing.start();
+    overview.reset();
+    EXPECT_LT(closing.elapsed(), 5000) << "the end waited for the stuck statement";
+    group().pickRow(0);
+    EXPECT_GE(schedule().recordCount(), 1);
     EXPECT_TRUE(m_shell.errors.isEmpty());
 }
