@@ -184,8 +184,9 @@ void SessionOverview::finished(const std::shared_ptr<Job>& job) {
     for (const SessionEntry& saved : m_savedWhileReading)
         update(saved);
     m_savedWhileReading.clear();
-    emit stateChanged();
+    // The views take the entries first, so that the window fits its columns to them once ready.
     emit entriesChanged();
+    emit stateChanged();
 }
 
 void SessionOverview::setFilter(const SessionFilter& filter) {
