@@ -26,7 +26,6 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -47,6 +46,9 @@ QTableView* MakeTable(QWidget* parent, const char* name) {
     view->horizontalHeader()->setResizeContentsPrecision(MeasuredRows);
     view->horizontalHeader()->setHighlightSections(false);
     view->setWordWrap(false);
+    // One line of text a row, as in the main window's grid.
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     return view;
 }
 
@@ -68,7 +70,7 @@ SessionOverviewWindow::SessionOverviewWindow(std::unique_ptr<SessionOverview> ov
     setObjectName(QStringLiteral("SessionOverviewWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(WindowTitle(*m_overview));
-    resize(1040, 640);
+    resize(1120, 640);
     m_listModel = new SessionListModel(*m_overview, SessionListModel::Part::Dated, this);
     m_undatedModel = new SessionListModel(*m_overview, SessionListModel::Part::Undated, this);
     m_dayModel = new SessionDayModel(*m_overview, this);
@@ -129,11 +131,8 @@ void SessionOverviewWindow::buildControls() {
     for (QLineEdit* edit : {m_groupFilter, m_examinerFilter, m_roomFilter})
         connect(edit, &QLineEdit::textChanged, this, &SessionOverviewWindow::applyFilter);
 
-    m_printButton = new QToolButton(this);
+    m_printButton = new QPushButton(QString::fromUtf8("&Печать и экспорт"), this);
     m_printButton->setObjectName(QStringLiteral("PrintButton"));
-    m_printButton->setText(QString::fromUtf8("Печать и экспорт"));
-    m_printButton->setPopupMode(QToolButton::InstantPopup);
-    m_printButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     auto* menu = new QMenu(m_printButton);
     m_print = menu->addAction(QString::fromUtf8("Печать…"), this, &SessionOverviewWindow::print);
     m_preview = menu->addAction(QString::fromUtf8("Предварительный просмотр…"), this,
@@ -176,12 +175,13 @@ void SessionOverviewWindow::buildControls() {
     m_dayView->horizontalHeader()->setDefaultSectionSize(fontMetrics().horizontalAdvance(QLatin1Char('x')) *
                                                          26);
     // Two controls a day show without scrolling inside a cell.
-    m_dayView->verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing() * 2 + 8);
-    m_dayView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_dayView->verticalHeader()->setDefaultSectionSize(DayRowHeight(1));
+    connect(m_dayModel, &QAbstractItemModel::modelReset, this, &SessionOverviewWindow::fitDayRows);
     m_views->addTab(m_listView, QString::fromUtf8("&Список"));
     m_views->addTab(m_dayView, QString::fromUtf8("По &дням"));
 
     auto* undated = new QWidget(splitter);
+    m_undatedBox = undated;
     auto* undatedLayout = new QVBoxLayout(undated);
     undatedLayout->setContentsMargins(0, 4, 0, 0);
     m_undatedLabel = new QLabel(undated);
@@ -199,6 +199,21 @@ void SessionOverviewWindow::buildControls() {
 
     for (QTableView* view : {m_listView, m_dayView, m_undatedView})
         connect(view, &QAbstractItemView::activated, this, &SessionOverviewWindow::activate);
+}
+
+int SessionOverviewWindow::DayRowHeight(int controls) const {
+    // Two lines a control: its start time and discipline wrap in a column of the default width.
+    return fontMetrics().lineSpacing() * 2 * std::max(controls, 1) + 8;
+}
+
+void SessionOverviewWindow::fitDayRows() {
+    QHeaderView* rows = m_dayView->verticalHeader();
+    for (int row = 0; row < m_dayModel->rowCount(); ++row) {
+        std::size_t most = 1;
+        for (int column = 0; column < m_dayModel->columnCount(); ++column)
+            most = std::max(most, m_dayModel->cellEntries(row, column).size());
+        rows->resizeSection(row, DayRowHeight(static_cast<int>(most)));
+    }
 }
 
 void SessionOverviewWindow::followState() {
@@ -233,11 +248,16 @@ void SessionOverviewWindow::followState() {
 }
 
 void SessionOverviewWindow::updateCounts() {
+    const int undated = m_undatedModel->rowCount();
     if (m_overview->state() == SessionOverview::State::Ready)
-        m_status->setText(QString::fromUtf8("Групп: %1, контрольных мероприятий в списке: %2")
-                              .arg(m_overview->groups().size())
-                              .arg(m_listModel->rowCount() + m_undatedModel->rowCount()));
-    m_undatedLabel->setText(QString::fromUtf8("&Без даты: %1").arg(m_undatedModel->rowCount()));
+        m_status->setText(
+            QString::fromUtf8("Групп: %1, контрольных мероприятий в списке: %2, из них без даты: %3")
+                .arg(m_overview->groups().size())
+                .arg(m_listModel->rowCount() + undated)
+                .arg(undated));
+    m_undatedLabel->setText(QString::fromUtf8("&Без даты: %1").arg(undated));
+    // Without undated controls their list goes, and the views take its room.
+    m_undatedBox->setVisible(undated > 0);
 }
 
 void SessionOverviewWindow::applyFilter() {

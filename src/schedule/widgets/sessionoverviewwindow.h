@@ -12,7 +12,6 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableView;
-class QToolButton;
 class ScheduleReport;
 class SessionDayModel;
 class SessionListModel;
@@ -70,6 +69,9 @@ private:
     void followState();
     void updateCounts();
     void applyFilter();
+    // Each group's row of the day table as tall as its busiest day needs.
+    void fitDayRows();
+    int DayRowHeight(int controls) const;
     void activate(const QModelIndex& index);
     QString askFileName(const QString& caption, const QString& extension, const QString& filter);
 
@@ -82,7 +84,7 @@ private:
     QLineEdit* m_groupFilter = nullptr;
     QLineEdit* m_examinerFilter = nullptr;
     QLineEdit* m_roomFilter = nullptr;
-    QToolButton* m_printButton = nullptr;
+    QPushButton* m_printButton = nullptr;
     QAction* m_print = nullptr;
     QAction* m_preview = nullptr;
     QAction* m_pdf = nullptr;
@@ -90,6 +92,7 @@ private:
     QTabWidget* m_views = nullptr;
     QTableView* m_listView = nullptr;
     QTableView* m_dayView = nullptr;
+    QWidget* m_undatedBox = nullptr;
     QLabel* m_undatedLabel = nullptr;
     QTableView* m_undatedView = nullptr;
     QProgressBar* m_progress = nullptr;
