@@ -65,6 +65,7 @@ struct SessionOverview::Job {
     std::atomic<bool> cancelled{false};
     std::optional<SessionRead::Result> result;
     QString error;
+    Failure failure = Failure::Refused;
 
     // Guards the two below: the worker tells its owner through them, and the owner leaves.
     std::mutex lock;
@@ -98,8 +99,22 @@ QString SessionOverview::period() const {
     return ClashPass::Period(m_scope.year, m_scope.semester);
 }
 
-QString SessionOverview::FailureText(const QString& reason) {
-    return QString::fromUtf8("Не удалось прочитать расписание факультета: ") + reason;
+QString SessionOverview::FailureText(Failure failure, const QString& reason) {
+    QString text = QString::fromUtf8("Не удалось прочитать расписание факультета: ");
+    switch (failure) {
+    case Failure::NotConnected:
+        text += QString::fromUtf8("нет соединения с сервером");
+        break;
+    case Failure::ConnectionLost:
+        text += QString::fromUtf8("связь с сервером прервалась");
+        break;
+    case Failure::Refused:
+        text += QString::fromUtf8("сервер отказал в запросе");
+        break;
+    }
+    if (!reason.trimmed().isEmpty())
+        text += QStringLiteral(" (") + reason.trimmed() + u')';
+    return text + QString::fromUtf8(". Нажмите «Повторить», чтобы прочитать его снова.");
 }
 
 void SessionOverview::read() {
@@ -124,12 +139,14 @@ void SessionOverview::read() {
                 QMetaObject::invokeMethod(
                     owner, [owner, call] { call(owner); }, Qt::QueuedConnection);
         };
+        Connection connection(QStringLiteral("SessionCon"));
+        bool opened = false;
         try {
-            Connection connection(QStringLiteral("SessionCon"));
             connection.setDatabaseFolder(folder);
             connection.setCommandTimeout(timeout);
             connection.setConnectionString(connectionString);
             connection.open();
+            opened = true;
             std::chrono::steady_clock::time_point told;
             SessionRead::Result result = SessionRead::Read(
                 connection, scope.year, scope.semester, scope.faculty,
@@ -155,6 +172,9 @@ void SessionOverview::read() {
             }
         } catch (const std::exception& error) {
             job->error = QString::fromUtf8(error.what());
+            job->failure = !opened                ? Failure::NotConnected
+                           : !connection.isOpen() ? Failure::ConnectionLost
+                                                  : Failure::Refused;
         }
         {
             const std::lock_guard<std::mutex> guard(job->lock);
@@ -172,7 +192,7 @@ void SessionOverview::finished(const std::shared_ptr<Job>& job) {
     m_job.reset();
     if (!job->result) {
         m_state = State::Failed;
-        m_error = FailureText(job->error.isEmpty() ? QString::fromUtf8("чтение прервано.") : job->error);
+        m_error = FailureText(job->failure, job->error);
         m_savedWhileReading.clear();
         emit stateChanged();
         return;

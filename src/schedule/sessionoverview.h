@@ -84,8 +84,12 @@ public:
     void setClashes(const ClashWatch* clashes);
     std::vector<Clash> clashesOf(const SessionEntry& entry) const;
 
-    // The text of a failed reading: "Не удалось прочитать расписание факультета: " and the reason.
-    static QString FailureText(const QString& reason);
+    // Why a reading failed: the connection did not open, was lost during the reading, or a
+    // statement was refused.
+    enum class Failure { NotConnected, ConnectionLost, Refused };
+    // The text of a failed reading for the user: what happened in Russian, the engine's own text
+    // in brackets, and what to do.
+    static QString FailureText(Failure failure, const QString& reason);
 
 signals:
     void progressed(int done, int total);

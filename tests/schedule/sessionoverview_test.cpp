@@ -361,29 +361,68 @@ TEST_F(SessionOverviewTest, ShowingAnEntryPicksItsGroupAndRow) {
     EXPECT_TRUE(m_shell.errors.isEmpty());
 }
 
-TEST_F(SqlServerSessionOverviewTest, ReadsTheSameThroughTheDriverAndRetriesAfterADrop) {
+// Each failure says in Russian what happened, with the server's own text, and a retry reads all.
+TEST_F(SqlServerSessionOverviewTest, ReadsTheSameThroughTheDriverAndRetriesAfterAFailure) {
     pickFaculty();
     const std::vector<Expected> expected = expectedEntries();
-    m_standIn->setFaultRules(
-        QJsonArray{QJsonObject{{"match", "GetRatingTable @id_a_year = "}, {"action", "drop"}, {"times", 1}}});
-    auto overview = readOverview();
-    ASSERT_EQ(overview->state(), SessionOverview::State::Failed);
-    EXPECT_TRUE(overview->errorText().startsWith(SessionOverview::FailureText(QString())))
-        << overview->errorText().toStdString();
-    EXPECT_GT(overview->errorText().size(), SessionOverview::FailureText(QString()).size());
-    EXPECT_TRUE(overview->entries().empty());
+    const struct {
+        QJsonObject rule;
+        SessionOverview::Failure failure;
+        QString serverText;
+    } cases[] = {
+        {{{"match", "GetRatingTable @id_a_year = "}, {"action", "drop"}, {"times", 1}},
+         SessionOverview::Failure::ConnectionLost,
+         {}},
+        {{{"match", "GetRatingTable @id_a_year = "},
+          {"action", "error"},
+          {"number", 229},
+          {"message", QString::fromUtf8("Нет разрешения EXECUTE на GetRatingTable")},
+          {"times", 1}},
+         SessionOverview::Failure::Refused,
+         QString::fromUtf8("Нет разрешения EXECUTE на GetRatingTable")},
+    };
+    for (const auto& c : cases) {
+        m_standIn->setFaultRules(QJsonArray{c.rule});
+        auto overview = readOverview();
+        ASSERT_EQ(overview->state(), SessionOverview::State::Failed);
+        const QString text = overview->errorText();
+        const QString bare = SessionOverview::FailureText(c.failure, QString());
+        EXPECT_TRUE(text.startsWith(bare.left(bare.indexOf(QString::fromUtf8(". Нажмите")))))
+            << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QString::fromUtf8(". Нажмите «Повторить», чтобы прочитать его снова.")));
+        EXPECT_GT(text.size(), bare.size()) << "the server's own text is there";
+        if (!c.serverText.isEmpty())
+            EXPECT_EQ(text, SessionOverview::FailureText(c.failure, c.serverText));
+        EXPECT_TRUE(overview->entries().empty());
 
-    QSignalSpy state(overview.get(), &SessionOverview::stateChanged);
-    overview->read();
-    while (overview->state() == SessionOverview::State::Reading && state.wait(30000)) {
+        QSignalSpy state(overview.get(), &SessionOverview::stateChanged);
+        overview->read();
+        while (overview->state() == SessionOverview::State::Reading && state.wait(30000)) {
+        }
+        ASSERT_EQ(overview->state(), SessionOverview::State::Ready) << overview->errorText().toStdString();
+        const SessionListModel dated(*overview, SessionListModel::Part::Dated);
+        const SessionListModel undated(*overview, SessionListModel::Part::Undated);
+        QStringList shown = ListTexts(dated) + ListTexts(undated);
+        shown.sort();
+        EXPECT_EQ(shown, Texts(expected));
     }
-    ASSERT_EQ(overview->state(), SessionOverview::State::Ready) << overview->errorText().toStdString();
-    const SessionListModel dated(*overview, SessionListModel::Part::Dated);
-    const SessionListModel undated(*overview, SessionListModel::Part::Undated);
-    QStringList shown = ListTexts(dated) + ListTexts(undated);
-    shown.sort();
-    EXPECT_EQ(shown, Texts(expected));
     EXPECT_TRUE(m_shell.errors.isEmpty());
+}
+
+TEST_F(SessionOverviewTest, AServerThatCannotBeReachedIsSaidSo) {
+    pickFaculty();
+    SessionOverview overview(
+        SessionOverview::ScopeOf(*m_editor),
+        "User ID=zor_demo;Password=Zor27demo;Data Source=embedded;Initial Catalog=nowhere.db", 5,
+        m_install.dataFolder());
+    QSignalSpy state(&overview, &SessionOverview::stateChanged);
+    overview.read();
+    while (overview.state() == SessionOverview::State::Reading && state.wait(30000)) {
+    }
+    ASSERT_EQ(overview.state(), SessionOverview::State::Failed);
+    EXPECT_TRUE(overview.errorText().startsWith(
+        QString::fromUtf8("Не удалось прочитать расписание факультета: нет соединения с сервером (")))
+        << overview.errorText().toStdString();
 }
 
 // Closing an overview whose reading is stuck in a statement does not wait for the statement; the
@@ -392,9 +431,9 @@ TEST_F(SqlServerSessionOverviewTest, AReadingStuckInAStatementIsLeftBehind) {
     pickFaculty();
     m_standIn->setFaultRules(QJsonArray{QJsonObject{
         {"match", "GROUP BY id_group, p20\r\n"}, {"action", "delay"}, {"ms", 20000}, {"times", 1}}});
-    auto overview = std::make_unique<SessionOverview>(SessionOverview::ScopeOf(*m_editor),
-                                                      m_data.ADOCon->connectionString(),
-                                                      m_data.ADOCon->commandTimeout(), m_install.dataFolder());
+    auto overview = std::make_unique<SessionOverview>(
+        SessionOverview::ScopeOf(*m_editor), m_data.ADOCon->connectionString(),
+        m_data.ADOCon->commandTimeout(), m_install.dataFolder());
     overview->read();
     const auto held = [this] {
         const QList<QJsonObject> log = m_standIn->log();
