@@ -169,8 +169,8 @@ TEST_F(SqlServerOverviewWindowTest, ADroppedReadingShowsItsErrorAndTheRetryReads
     EXPECT_TRUE(window.retryButton()->isVisible());
     EXPECT_FALSE(window.progressBar()->isVisible());
     EXPECT_EQ(window.statusLabel()->text(), reading->errorText());
-    EXPECT_TRUE(
-        window.statusLabel()->text().startsWith(QString::fromUtf8("Не удалось прочитать расписание")));
+    EXPECT_TRUE(window.statusLabel()->text().startsWith(
+        QString::fromUtf8("Не удалось прочитать расписание факультета: связь с сервером прервалась (")));
     EXPECT_FALSE(window.excelAction()->isEnabled());
     EXPECT_TRUE(m_shell.errors.isEmpty()) << "the window says it, not an error box";
 
