@@ -9,7 +9,10 @@
 #include "schedule/sessionoverview.h"
 #include "schedule/widgets/sessionoverviewwindow.h"
 
+#include <QAction>
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +20,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -181,4 +185,49 @@ TEST_F(SqlServerOverviewWindowTest, ADroppedReadingShowsItsErrorAndTheRetryReads
     EXPECT_GE(window.listView()->model()->rowCount(), 48);
     EXPECT_TRUE(window.excelAction()->isEnabled());
     EXPECT_TRUE(window.statusLabel()->text().startsWith(QString::fromUtf8("Групп: ")));
+}
+
+// Saving from the window: the file named in the dialog is replaced whole (PDF of the view on show,
+// the workbook of both), the extension added when left out; a file that cannot be written leaves the
+// old one and says why.
+TEST_F(SessionOverviewWindowTest, SavesReplaceFilesWholeAndSayWhyWhenTheyCannot) {
+    SessionOverviewWindow* window = openOverview();
+    ASSERT_NE(window, nullptr);
+    QTemporaryDir folder;
+    QString answer;
+    QString suggested;
+    window->setFileNameAsker([&](const QString&, const QString& offered, const QString&) {
+        suggested = offered;
+        return answer;
+    });
+    const struct {
+        QAction* action;
+        const char* name;
+        QByteArray magic;
+    } saves[] = {{window->pdfAction(), "session", "%PDF"}, {window->excelAction(), "session", "PK"}};
+    for (const auto& save : saves) {
+        const QString extension = save.action == window->pdfAction() ? "pdf" : "xlsx";
+        const QString path = folder.filePath(QString::fromLatin1(save.name) + '.' + extension);
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(200000, 'x'));
+        old.close();
+        answer = folder.filePath(QString::fromLatin1(save.name));
+        save.action->trigger();
+        QFile saved(path);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        EXPECT_TRUE(bytes.startsWith(save.magic)) << extension.toStdString();
+        EXPECT_FALSE(bytes.contains(QByteArray(1000, 'x')));
+        EXPECT_TRUE(QFileInfo(suggested).fileName().startsWith(
+            QString::fromUtf8("Факультет информационных технологий")))
+            << suggested.toStdString();
+    }
+    EXPECT_TRUE(m_shell.errors.isEmpty());
+
+    answer = folder.filePath("no-such-folder/session.xlsx");
+    window->excelAction()->trigger();
+    ASSERT_EQ(m_shell.errors.size(), 1);
+    EXPECT_TRUE(m_shell.errors.first().startsWith(QString::fromUtf8("Не удалось сохранить файл")))
+        << m_shell.errors.first().toStdString();
 }
