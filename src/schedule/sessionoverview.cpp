@@ -139,42 +139,45 @@ void SessionOverview::read() {
                 QMetaObject::invokeMethod(
                     owner, [owner, call] { call(owner); }, Qt::QueuedConnection);
         };
-        Connection connection(QStringLiteral("SessionCon"));
-        bool opened = false;
-        try {
-            connection.setDatabaseFolder(folder);
-            connection.setCommandTimeout(timeout);
-            connection.setConnectionString(connectionString);
-            connection.open();
-            opened = true;
-            std::chrono::steady_clock::time_point told;
-            SessionRead::Result result = SessionRead::Read(
-                connection, scope.year, scope.semester, scope.faculty,
-                [&job] { return job->cancelled.load(); },
-                [&tell, &job, &told](int done, int total) {
-                    // Each word to the GUI thread wakes it, taking a core from the reading: the
-                    // first word, then one every ProgressStep.
-                    const auto now = std::chrono::steady_clock::now();
-                    if (done != 0 && done != total && now - told < ProgressStep)
-                        return;
-                    told = now;
-                    tell([done, total, job](SessionOverview* owner) {
-                        if (owner->m_job != job)
+        {
+            // Closed before the reading counts as done, so that nothing of it runs once its owner left.
+            Connection connection(QStringLiteral("SessionCon"));
+            bool opened = false;
+            try {
+                connection.setDatabaseFolder(folder);
+                connection.setCommandTimeout(timeout);
+                connection.setConnectionString(connectionString);
+                connection.open();
+                opened = true;
+                std::chrono::steady_clock::time_point told;
+                SessionRead::Result result = SessionRead::Read(
+                    connection, scope.year, scope.semester, scope.faculty,
+                    [&job] { return job->cancelled.load(); },
+                    [&tell, &job, &told](int done, int total) {
+                        // Each word to the GUI thread wakes it, taking a core from the reading: the
+                        // first word, then one every ProgressStep.
+                        const auto now = std::chrono::steady_clock::now();
+                        if (done != 0 && done != total && now - told < ProgressStep)
                             return;
-                        owner->m_done = done;
-                        owner->m_total = total;
-                        emit owner->progressed(done, total);
+                        told = now;
+                        tell([done, total, job](SessionOverview* owner) {
+                            if (owner->m_job != job)
+                                return;
+                            owner->m_done = done;
+                            owner->m_total = total;
+                            emit owner->progressed(done, total);
+                        });
                     });
-                });
-            if (!job->cancelled) {
-                Order(result.entries);
-                job->result.emplace(std::move(result));
+                if (!job->cancelled) {
+                    Order(result.entries);
+                    job->result.emplace(std::move(result));
+                }
+            } catch (const std::exception& error) {
+                job->error = QString::fromUtf8(error.what());
+                job->failure = !opened                ? Failure::NotConnected
+                               : !connection.isOpen() ? Failure::ConnectionLost
+                                                      : Failure::Refused;
             }
-        } catch (const std::exception& error) {
-            job->error = QString::fromUtf8(error.what());
-            job->failure = !opened                ? Failure::NotConnected
-                           : !connection.isOpen() ? Failure::ConnectionLost
-                                                  : Failure::Refused;
         }
         {
             const std::lock_guard<std::mutex> guard(job->lock);

@@ -164,9 +164,11 @@ TEST_F(SqlServerOverviewWindowTest, ADroppedReadingShowsItsErrorAndTheRetryReads
     SessionOverview* reading = overview.get();
     reading->read();
     SessionOverviewWindow window(std::move(overview), m_shell);
+    // The reading tells of its end through the event loop, which has not run yet.
+    EXPECT_FALSE(window.progressBar()->isHidden());
+    EXPECT_TRUE(window.retryButton()->isHidden());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_TRUE(window.progressBar()->isVisible());
     ASSERT_TRUE(WaitUntilRead(*reading));
 
     ASSERT_EQ(reading->state(), SessionOverview::State::Failed);
