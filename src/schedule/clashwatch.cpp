@@ -154,6 +154,7 @@ void ClashWatch::passFinished(const std::shared_ptr<Job>& job) {
             job->index->update(saved);
         m_known.insert(job->period, std::move(*job->index));
         remark();
+        emit knownChanged();
     }
     emit passEnded(succeeded);
 }
@@ -179,6 +180,12 @@ void ClashWatch::schedulePosted() {
             m_running->saved.push_back(saved);
     }
     remark();
+    emit knownChanged();
+}
+
+std::vector<Clash> ClashWatch::clashesOf(const ClashEntry& entry) const {
+    const auto known = m_known.constFind(entry.period);
+    return known == m_known.constEnd() ? std::vector<Clash>() : known->clashesOf(entry);
 }
 
 void ClashWatch::remark() {
@@ -235,11 +242,15 @@ QString ClashWatch::ToolTipLine(const Clash& clash) {
 }
 
 CellMark ClashWatch::cellMark(int record, const QString& fieldName) const {
+    if (record < 0 || record >= static_cast<int>(m_marks.size()))
+        return CellMark();
+    return MarkOf(m_marks[record], fieldName);
+}
+
+CellMark ClashWatch::MarkOf(const std::vector<Clash>& clashes, const QString& fieldName) {
     CellMark mark;
-    if (record < 0 || record >= static_cast<int>(m_marks.size()) || m_marks[record].empty())
+    if (clashes.empty())
         return mark;
-    // Which clashes a column shows: the date all of them, the time the two of the same hour, the
-    // room and the examiner their own.
     const auto shows = [&](ClashKind kind) {
         if (fieldName.compare(QLatin1String("Date_1"), Qt::CaseInsensitive) == 0)
             return true;
@@ -253,7 +264,7 @@ CellMark ClashWatch::cellMark(int record, const QString& fieldName) const {
     };
     QStringList lines;
     bool strong = false;
-    for (const Clash& clash : m_marks[record]) {
+    for (const Clash& clash : clashes) {
         if (!shows(clash.kind))
             continue;
         strong = strong || clash.kind != ClashKind::BusyDay;

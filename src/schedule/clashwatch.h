@@ -42,12 +42,20 @@ public:
     static QColor BusyDayFrame();
     // One line of a tooltip: what the clash is and the entry it clashes with.
     static QString ToolTipLine(const Clash& clash);
+    // The mark of a cell showing this field of an entry with these clashes: the date shows all of
+    // them, the time the two of the same hour, the room and the examiner their own.
+    static CellMark MarkOf(const std::vector<Clash>& clashes, const QString& fieldName);
+
+    // The clashes of any entry of a year and semester whose pass has read everything; none before.
+    std::vector<Clash> clashesOf(const ClashEntry& entry) const;
 
 signals:
     // The marks of the shown schedule changed.
     void marksChanged();
     // A pass ended, read in full or failed (then without marks); abandoned passes do not end.
     void passEnded(bool succeeded);
+    // What clashesOf answers may have changed: a pass ended or a row was saved.
+    void knownChanged();
 
 private:
     struct Job;

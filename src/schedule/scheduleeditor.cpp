@@ -144,6 +144,47 @@ void ScheduleEditor::reopenConnection() {
     connection.execute(QStringLiteral("SET DATEFORMAT dmy"));
 }
 
+bool ScheduleEditor::showEntry(const QVariant& year, const QVariant& semester, const QVariant& faculty,
+                               const QString& groupKey, const QString& scheduleKey, int row) {
+    const QString keys[] = {year.toString(), semester.toString(), faculty.toString(), groupKey};
+    LookupSelector* selectors[] = {&m_year, &m_semester, &m_faculty, &m_group};
+    bool picked = false;
+    for (int step = 0; step < 4; ++step) {
+        LookupSelector& selector = *selectors[step];
+        // Below a picked selector every key is cleared, so the rest are picked too.
+        if (!picked && !selector.keyIsNull() && selector.keyValue().toString() == keys[step] &&
+            (step < 3 || m_data.ADOQ_RatingTable->isActive()))
+            continue;
+        int found = -1;
+        for (int line = 0; line < selector.rowCount() && found < 0; ++line)
+            if (selector.rowKey(line).toString() == keys[step])
+                found = line;
+        if (found < 0 || !selector.canDropDown())
+            return false;
+        selector.pickRow(found);
+        if (selector.keyValue().toString() != keys[step])
+            return false;
+        picked = true;
+    }
+    Query& schedule = *m_data.ADOQ_RatingTable;
+    if (!schedule.isActive())
+        return false;
+    int record = -1;
+    const int keyColumn = schedule.columnIndex(QStringLiteral("id_schedule"));
+    if (keyColumn >= 0 && !scheduleKey.isEmpty()) {
+        for (int r = 0; r < schedule.recordCount() && record < 0; ++r)
+            if (schedule.cellAt(r, keyColumn).toString() == scheduleKey)
+                record = r;
+    } else if (row >= 0 && row < schedule.recordCount()) {
+        record = row;
+    }
+    if (record < 0)
+        return false;
+    if (schedule.recNo() != record + 1)
+        schedule.setRecNo(record + 1);
+    return schedule.recNo() == record + 1;
+}
+
 void ScheduleEditor::save() {
     m_data.ADOQ_RatingTable->post();
 }

@@ -44,6 +44,14 @@ public:
     void facultyPicked();
     void groupPicked();
 
+    // Shows a group's schedule as the user's own picks would: each selector from the year down whose
+    // key differs is picked (its click handler runs, asking about an unsaved change), the group
+    // last. Then the record with this schedule key (or, without one, the record at row) becomes
+    // current. False when a pick did not take (the key is not in its list, or a save refused);
+    // raises the data layer's errors.
+    bool showEntry(const QVariant& year, const QVariant& semester, const QVariant& faculty,
+                   const QString& groupKey, const QString& scheduleKey, int row);
+
     // The Save button: posts the schedule, nothing else.
     void save();
     bool saveEnabled() const { return m_saveEnabled; }

@@ -11,10 +11,12 @@
 #include "grid/widgets/tdbgrid.h"
 #include "grid/widgets/tgridfinddlg.h"
 #include "scheduleeditor.h"
+#include "sessionoverview.h"
 #include "signin/widgets/tform8.h"
 #include "widgets/bevel.h"
 #include "widgets/lookupcombobox.h"
 #include "widgets/schedulereportmenu.h"
+#include "widgets/sessionoverviewwindow.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -95,6 +97,9 @@ TForm1::TForm1(const ProgramContext& context, QWidget* parent)
         runHandler([&] { TGridFindDlg::Execute(*DBGrid1, selected); });
     });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(BitBtn1); });
+    connect(OverviewButton, &QPushButton::clicked, this, [this] { OverviewButtonClick(OverviewButton); });
+    const auto followFaculty = [this] { OverviewButton->setEnabled(!m_editor->faculty().keyIsNull()); };
+    connect(&editor.faculty(), &LookupSelector::changed, this, followFaculty);
     m_clashes = std::make_unique<ClashWatch>(m_context.data, editor, m_context.installation.dataFolder());
     DBGrid1->setCellDecoration(m_clashes.get());
     connect(m_clashes.get(), &ClashWatch::marksChanged, DBGrid1->viewport(), qOverload<>(&QWidget::update));
@@ -108,6 +113,8 @@ TForm1::TForm1(const ProgramContext& context, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // The overview reads on a connection of its own and follows this window's editor: it goes first.
+    delete m_overview.data();
     // A pass still reading is abandoned before the grid that shows its marks goes.
     DBGrid1->setCellDecoration(nullptr);
     m_clashes.reset();
@@ -162,6 +169,18 @@ void TForm1::buildPanel() {
     BitBtn1->setFont(bold);
     BitBtn1->setGeometry(488, 2, 121, 25);
     BitBtn1->setEnabled(false);
+
+    OverviewButton = new QPushButton(QString::fromUtf8("Сессия факультета…"), Panel4);
+    OverviewButton->setObjectName("OverviewButton");
+    OverviewButton->setFont(WindowFont());
+    OverviewButton->setFocusPolicy(Qt::NoFocus);
+    OverviewButton->setShortcut(QKeySequence(Qt::Key_F9));
+    OverviewButton->setToolTip(
+        QString::fromUtf8("Все контрольные мероприятия выбранного факультета в семестре (F9)"));
+    const int overviewWidth =
+        std::max(150, QFontMetrics(WindowFont()).horizontalAdvance(OverviewButton->text()) + 24);
+    OverviewButton->setGeometry(616, 62, overviewWidth, 21);
+    OverviewButton->setEnabled(false);
 }
 
 void TForm1::setTabOrderAndFocus() {
@@ -243,6 +262,52 @@ void TForm1::GroupDBLookupComboBoxClick(QObject*) {
 
 void TForm1::BitBtn1Click(QObject*) {
     runHandler([this] { m_editor->save(); });
+}
+
+void TForm1::OverviewButtonClick(QObject*) {
+    if (m_editor->faculty().keyIsNull())
+        return;
+    SessionOverview::Scope scope = SessionOverview::ScopeOf(*m_editor);
+    if (m_overview) {
+        const SessionOverview::Scope& shown = m_overview->overview().scope();
+        if (shown.year == scope.year && shown.semester == scope.semester && shown.faculty == scope.faculty) {
+            m_overview->showNormal();
+            m_overview->raise();
+            m_overview->activateWindow();
+            return;
+        }
+        m_overview->close();
+    }
+    auto overview = std::make_unique<SessionOverview>(
+        std::move(scope), m_context.data.ADOCon->connectionString(), m_context.data.ADOCon->commandTimeout(),
+        m_context.installation.dataFolder());
+    overview->setClashes(m_clashes.get());
+    overview->follow(m_context.data, *m_editor);
+    overview->read();
+    m_overview = new SessionOverviewWindow(std::move(overview), m_context.shell, this);
+    connect(m_overview, &SessionOverviewWindow::entryActivated, this, &TForm1::showSessionEntry);
+    m_overview->show();
+}
+
+SessionOverviewWindow* TForm1::sessionOverview() const {
+    return m_overview.data();
+}
+
+void TForm1::showSessionEntry(int entry) {
+    if (!m_overview || entry < 0 || entry >= static_cast<int>(m_overview->overview().entries().size()))
+        return;
+    // A copy: picking the group may change the overview's entries (a row saved on the way).
+    const SessionEntry shown = m_overview->overview().entries()[entry];
+    const SessionOverview::Scope scope = m_overview->overview().scope();
+    runHandler([&] {
+        if (!m_editor->showEntry(scope.year, scope.semester, scope.faculty, shown.clash.groupKey, shown.key(),
+                                 shown.row))
+            return;
+        showNormal();
+        raise();
+        activateWindow();
+        DBGrid1->setFocus(Qt::OtherFocusReason);
+    });
 }
 
 bool TForm1::FormCloseQuery() {

@@ -3,6 +3,7 @@
 #include "context/windowplacement.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -13,6 +14,7 @@ class LookupComboBox;
 class QLabel;
 class QPushButton;
 class ScheduleEditor;
+class SessionOverviewWindow;
 struct ProgramContext;
 class TDBGrid;
 
@@ -42,6 +44,9 @@ public:
     QLabel* Label4;
     LookupComboBox* GroupDBLookupComboBox;
     QPushButton* BitBtn1;
+    // Beside the faculty selector, clear of the panel's controls: opens the faculty's session.
+    // It takes no focus, so that Tab keeps its way through the panel; F9 presses it.
+    QPushButton* OverviewButton;
     Bevel* Bevel1;
     Bevel* Bevel6;
     TDBGrid* DBGrid1;
@@ -59,6 +64,13 @@ public:
     void FacultyDBLookupComboBoxClick(QObject* sender);
     void GroupDBLookupComboBoxClick(QObject* sender);
     void BitBtn1Click(QObject* sender);
+    // Opens the session overview of the chosen year, semester and faculty (or brings the open one
+    // to the front when it shows them; one for other choices is closed).
+    void OverviewButtonClick(QObject* sender);
+    // The open session overview; null when none is open.
+    SessionOverviewWindow* sessionOverview() const;
+    // Shows an entry of the open overview here: picks its group and makes its row current.
+    void showSessionEntry(int entry);
     // Asked before the window closes; false keeps it open.
     bool FormCloseQuery();
 
@@ -81,6 +93,7 @@ private:
     const ProgramContext& m_context;
     std::unique_ptr<ScheduleEditor> m_editor;
     std::unique_ptr<ClashWatch> m_clashes;
+    QPointer<SessionOverviewWindow> m_overview;
     bool m_shownOnce = false;
 };
 

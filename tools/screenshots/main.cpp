@@ -1,6 +1,7 @@
 // zor27-screenshots: renders the sign-in dialog (panel closed and open) from the real widget, and,
 // given an installation with the demo database, the main window with a group's schedule and that
-// schedule printed to PDF (schedule-print.pdf; render its first page with pdftoppm).
+// schedule printed to PDF (schedule-print.pdf; render its first page with pdftoppm), and the
+// faculty's session overview in its two views with its list printed to PDF (session-print.pdf).
 //
 //   zor27-screenshots OUTPUT_FOLDER [DEMO_INSTALLATION]
 #include "app/application.h"
@@ -12,9 +13,14 @@
 #include "platform/hostresolver.h"
 #include "schedule/clashwatch.h"
 #include "schedule/lookupselector.h"
+#include "schedule/report/reportfile.h"
+#include "schedule/report/reportpages.h"
 #include "schedule/report/scheduleprintout.h"
+#include "schedule/report/sessionreport.h"
 #include "schedule/scheduleeditor.h"
+#include "schedule/sessionoverview.h"
 #include "schedule/tform1.h"
+#include "schedule/widgets/sessionoverviewwindow.h"
 #include "signin/signinexchange.h"
 #include "signin/widgets/centredlabel.h"
 #include "signin/widgets/signinedit.h"
@@ -24,8 +30,12 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <cstdio>
 
@@ -94,6 +104,33 @@ bool SaveClashShot(const QDir& folder, TForm1& window) {
     return tip != nullptr && shot.save(folder.filePath("main-window-clashes.png"));
 }
 
+// The session overview of the chosen faculty, opened with the main window's button: the list and
+// the day table, and the list printed.
+bool SaveOverviewShots(const QDir& folder, TForm1& window) {
+    window.OverviewButtonClick(window.OverviewButton);
+    SessionOverviewWindow* overview = window.sessionOverview();
+    if (overview == nullptr)
+        return false;
+    while (overview->overview().state() == SessionOverview::State::Reading)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (overview->overview().state() != SessionOverview::State::Ready)
+        return false;
+    overview->resize(1120, 600);
+    QCoreApplication::processEvents();
+    // The list narrowed to the demo's group with clashes, as typed into the group filter.
+    overview->groupFilter()->setText(QString::fromUtf8("ИВТ-241"));
+    QCoreApplication::processEvents();
+    const bool list = overview->grab().save(folder.filePath("session-overview-list.png"));
+    overview->groupFilter()->clear();
+    overview->views()->setCurrentWidget(overview->dayView());
+    QCoreApplication::processEvents();
+    const bool days = overview->grab().save(folder.filePath("session-overview-days.png"));
+    WriteReportFile(folder.filePath("session-print.pdf"),
+                    ReportPages::Pdf(SessionReport::List(overview->overview()), QDate::currentDate()));
+    overview->close();
+    return list && days;
+}
+
 // Signs in as demo/demo through the dialog and picks a group of the demo data.
 bool SaveMainWindowShot(const QDir& folder, const ProgramContext& context) {
     QTimer::singleShot(0, [] {
@@ -121,7 +158,7 @@ bool SaveMainWindowShot(const QDir& folder, const ProgramContext& context) {
     const bool printed = SchedulePrintout(context.data, editor, window.DBGrid1->model(), context.shell)
                              .savePdf(folder.filePath("schedule-print.pdf"), QDate::currentDate());
     const bool saved = window.grab().save(folder.filePath("main-window.png"));
-    return SaveClashShot(folder, window) && saved && printed;
+    return SaveClashShot(folder, window) && SaveOverviewShots(folder, window) && saved && printed;
 }
 
 } // namespace

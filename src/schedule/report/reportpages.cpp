@@ -210,7 +210,7 @@ private:
         painter.setFont(m_headingFont);
         const double titleHeight = lineHeight(m_headingFont) * 1.6;
         painter.drawText(QRectF(0, 0, m_pageWidth, titleHeight), Qt::AlignHCenter | Qt::AlignTop,
-                         ScheduleReport::Title());
+                         m_report.title());
         painter.setFont(m_textFont);
         double y = titleHeight;
         const double step = lineHeight(m_textFont) * 1.25;
@@ -311,7 +311,9 @@ QByteArray ReportPages::Pdf(const ScheduleReport& report, const QDate& printed) 
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
         writer.setResolution(300);
-        writer.setTitle(ScheduleReport::Title() + QStringLiteral(" — ") + report.heading().group);
+        writer.setTitle(
+            report.title() + QStringLiteral(" — ") +
+            (report.heading().group.isEmpty() ? report.heading().faculty : report.heading().group));
         writer.setCreator(QStringLiteral("ZOR 27"));
         SetUpPage(writer);
         Paint(report, writer, printed);

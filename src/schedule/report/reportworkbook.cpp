@@ -74,6 +74,10 @@ double ReportWorkbook::FittedWidth(const QStringList& texts) {
 }
 
 QByteArray ReportWorkbook::Xlsx(const ScheduleReport& report) {
+    return Xlsx(QList<ScheduleReport>{report});
+}
+
+QByteArray ReportWorkbook::Xlsx(const QList<ScheduleReport>& reports) {
     QTemporaryDir folder;
     if (!folder.isValid())
         throw ReportError(QString::fromUtf8("Не удалось создать временную папку: ") + folder.errorString());
@@ -85,10 +89,6 @@ QByteArray ReportWorkbook::Xlsx(const ScheduleReport& report) {
     if (workbook == nullptr)
         throw ReportError(QString::fromUtf8("Не удалось составить книгу Excel."));
     try {
-        lxw_worksheet* sheet =
-            workbook_add_worksheet(workbook, SheetName(report.heading().group).constData());
-        if (sheet == nullptr)
-            throw ReportError(QString::fromUtf8("Не удалось составить книгу Excel."));
         lxw_format* titleFont = workbook_add_format(workbook);
         format_set_bold(titleFont);
         format_set_font_size(titleFont, 14);
@@ -107,75 +107,86 @@ QByteArray ReportWorkbook::Xlsx(const ScheduleReport& report) {
         const QByteArray dateTimeFormat = (DateFormat() + QStringLiteral(" hh:mm:ss")).toUtf8();
         format_set_num_format(dateTime, dateTimeFormat.constData());
 
-        Check(worksheet_write_string(sheet, 0, 0, ScheduleReport::Title().toUtf8().constData(), titleFont));
-        const QStringList heading = report.headingLines();
-        for (qsizetype line = 0; line < heading.size(); ++line)
-            Check(worksheet_write_string(sheet, static_cast<lxw_row_t>(line + 1), 0,
-                                         heading[line].toUtf8().constData(), nullptr));
+        for (const ScheduleReport& report : reports) {
+            lxw_worksheet* sheet =
+                workbook_add_worksheet(workbook, SheetName(report.sheetName()).constData());
+            if (sheet == nullptr)
+                throw ReportError(QString::fromUtf8("Не удалось составить книгу Excel."));
 
-        const QList<ReportColumn>& columns = report.columns();
-        const bool twoLevels = report.twoLevelTitles();
-        const lxw_row_t upper = TitleRow;
-        const lxw_row_t lower = twoLevels ? TitleRow + 1 : TitleRow;
-        for (qsizetype index = 0; index < columns.size(); ++index) {
-            const ReportColumn& column = columns[index];
-            const auto col = static_cast<lxw_col_t>(index);
-            if (column.lowerTitle.isEmpty() && lower != upper)
-                Check(worksheet_merge_range(sheet, upper, col, lower, col,
-                                            column.upperTitle.toUtf8().constData(), header));
-            else if (column.lowerTitle.isEmpty())
-                Check(worksheet_write_string(sheet, upper, col, column.upperTitle.toUtf8().constData(),
-                                             header));
-            else
-                Check(worksheet_write_string(sheet, lower, col, column.lowerTitle.toUtf8().constData(),
-                                             header));
-        }
-        for (const ReportTitleSpan& span : report.titleSpans()) {
-            const auto first = static_cast<lxw_col_t>(span.firstColumn);
-            const auto last = static_cast<lxw_col_t>(span.firstColumn + span.columnCount - 1);
-            if (first == last)
-                Check(worksheet_write_string(sheet, upper, first, span.text.toUtf8().constData(), header));
-            else
-                Check(worksheet_merge_range(sheet, upper, first, upper, last, span.text.toUtf8().constData(),
-                                            header));
-        }
+            Check(worksheet_write_string(sheet, 0, 0, report.title().toUtf8().constData(), titleFont));
+            const QStringList heading = report.headingLines();
+            for (qsizetype line = 0; line < heading.size(); ++line)
+                Check(worksheet_write_string(sheet, static_cast<lxw_row_t>(line + 1), 0,
+                                             heading[line].toUtf8().constData(), nullptr));
 
-        const lxw_row_t firstData = lower + 1;
-        const QList<QList<ReportCell>>& rows = report.rows();
-        for (qsizetype row = 0; row < rows.size(); ++row) {
-            const auto sheetRow = static_cast<lxw_row_t>(firstData + row);
-            for (qsizetype index = 0; index < rows[row].size() && index < columns.size(); ++index) {
-                const ReportCell& cell = rows[row][index];
+            const QList<ReportColumn>& columns = report.columns();
+            const bool twoLevels = report.twoLevelTitles();
+            // Below the heading and a blank row; a longer heading moves the titles down.
+            const lxw_row_t upper =
+                std::max(static_cast<lxw_row_t>(TitleRow), static_cast<lxw_row_t>(heading.size() + 2));
+            const lxw_row_t lower = twoLevels ? TitleRow + 1 : TitleRow;
+            for (qsizetype index = 0; index < columns.size(); ++index) {
+                const ReportColumn& column = columns[index];
                 const auto col = static_cast<lxw_col_t>(index);
-                if (columns[index].holdsDates && cell.date.isValid()) {
-                    lxw_datetime value = ExcelDateTime(cell.date);
-                    Check(worksheet_write_datetime(sheet, sheetRow, col, &value,
-                                                   cell.date.time() == QTime(0, 0) ? date : dateTime));
-                } else if (cell.text.isEmpty()) {
-                    Check(worksheet_write_blank(sheet, sheetRow, col, text));
-                } else {
-                    Check(worksheet_write_string(sheet, sheetRow, col, cell.text.toUtf8().constData(), text));
+                if (column.lowerTitle.isEmpty() && lower != upper)
+                    Check(worksheet_merge_range(sheet, upper, col, lower, col,
+                                                column.upperTitle.toUtf8().constData(), header));
+                else if (column.lowerTitle.isEmpty())
+                    Check(worksheet_write_string(sheet, upper, col, column.upperTitle.toUtf8().constData(),
+                                                 header));
+                else
+                    Check(worksheet_write_string(sheet, lower, col, column.lowerTitle.toUtf8().constData(),
+                                                 header));
+            }
+            for (const ReportTitleSpan& span : report.titleSpans()) {
+                const auto first = static_cast<lxw_col_t>(span.firstColumn);
+                const auto last = static_cast<lxw_col_t>(span.firstColumn + span.columnCount - 1);
+                if (first == last)
+                    Check(
+                        worksheet_write_string(sheet, upper, first, span.text.toUtf8().constData(), header));
+                else
+                    Check(worksheet_merge_range(sheet, upper, first, upper, last,
+                                                span.text.toUtf8().constData(), header));
+            }
+
+            const lxw_row_t firstData = lower + 1;
+            const QList<QList<ReportCell>>& rows = report.rows();
+            for (qsizetype row = 0; row < rows.size(); ++row) {
+                const auto sheetRow = static_cast<lxw_row_t>(firstData + row);
+                for (qsizetype index = 0; index < rows[row].size() && index < columns.size(); ++index) {
+                    const ReportCell& cell = rows[row][index];
+                    const auto col = static_cast<lxw_col_t>(index);
+                    if (columns[index].holdsDates && cell.date.isValid()) {
+                        lxw_datetime value = ExcelDateTime(cell.date);
+                        Check(worksheet_write_datetime(sheet, sheetRow, col, &value,
+                                                       cell.date.time() == QTime(0, 0) ? date : dateTime));
+                    } else if (cell.text.isEmpty()) {
+                        Check(worksheet_write_blank(sheet, sheetRow, col, text));
+                    } else {
+                        Check(worksheet_write_string(sheet, sheetRow, col, cell.text.toUtf8().constData(),
+                                                     text));
+                    }
                 }
             }
-        }
 
-        for (qsizetype index = 0; index < columns.size(); ++index) {
-            QStringList texts{columns[index].lowerTitle.isEmpty() ? columns[index].upperTitle
-                                                                  : columns[index].lowerTitle};
-            for (const QList<ReportCell>& row : rows) {
-                if (index < row.size())
-                    texts << row[index].text;
+            for (qsizetype index = 0; index < columns.size(); ++index) {
+                QStringList texts{columns[index].lowerTitle.isEmpty() ? columns[index].upperTitle
+                                                                      : columns[index].lowerTitle};
+                for (const QList<ReportCell>& row : rows) {
+                    if (index < row.size())
+                        texts << row[index].text;
+                }
+                const auto col = static_cast<lxw_col_t>(index);
+                Check(worksheet_set_column(sheet, col, col, FittedWidth(texts), nullptr));
             }
-            const auto col = static_cast<lxw_col_t>(index);
-            Check(worksheet_set_column(sheet, col, col, FittedWidth(texts), nullptr));
+            // The merged upper title wraps within its span; its row is made tall enough for two lines.
+            if (twoLevels)
+                Check(worksheet_set_row(sheet, upper, 30, nullptr));
+            worksheet_freeze_panes(sheet, firstData, static_cast<lxw_col_t>(report.frozenColumns()));
+            worksheet_set_paper(sheet, 9); // A4
+            worksheet_set_landscape(sheet);
+            worksheet_repeat_rows(sheet, upper, lower);
         }
-        // The merged upper title wraps within its span; its row is made tall enough for two lines.
-        if (twoLevels)
-            Check(worksheet_set_row(sheet, upper, 30, nullptr));
-        worksheet_freeze_panes(sheet, firstData, 0);
-        worksheet_set_paper(sheet, 9); // A4
-        worksheet_set_landscape(sheet);
-        worksheet_repeat_rows(sheet, upper, lower);
     } catch (...) {
         workbook_close(workbook);
         throw;

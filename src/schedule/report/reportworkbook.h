@@ -11,11 +11,14 @@ class ScheduleReport;
 // the panes frozen below the titles.
 class ReportWorkbook {
 public:
-    // The row (0-based) of the upper title row; the data start two rows below it.
+    // The row (0-based) of the upper title row below a heading of up to four lines; the data start
+    // two rows below it.
     static constexpr int TitleRow = 6;
 
     // The workbook's bytes; raises ReportError when the library fails.
     static QByteArray Xlsx(const ScheduleReport& report);
+    // A workbook of several reports, one sheet each, named by their sheet names.
+    static QByteArray Xlsx(const QList<ScheduleReport>& reports);
     // Excel's number format for the grid's short date ("dd.MM.yyyy" becomes "dd.mm.yyyy").
     static QString DateFormat();
     // A width in Excel's character units that fits the longest line of the texts, within bounds.

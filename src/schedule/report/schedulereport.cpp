@@ -51,10 +51,12 @@ QString ScheduleReport::Title() {
 }
 
 QStringList ScheduleReport::headingLines() const {
-    return {QString::fromUtf8("Учебный год: ") + m_heading.year,
-            QString::fromUtf8("Семестр: ") + m_heading.semester,
-            QString::fromUtf8("Факультет: ") + m_heading.faculty,
-            QString::fromUtf8("Группа: ") + m_heading.group};
+    QStringList lines{QString::fromUtf8("Учебный год: ") + m_heading.year,
+                      QString::fromUtf8("Семестр: ") + m_heading.semester,
+                      QString::fromUtf8("Факультет: ") + m_heading.faculty};
+    if (!m_heading.group.isEmpty())
+        lines << QString::fromUtf8("Группа: ") + m_heading.group;
+    return lines + m_notes;
 }
 
 bool ScheduleReport::twoLevelTitles() const {

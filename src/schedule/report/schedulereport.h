@@ -23,8 +23,19 @@ public:
 
     // The title above everything: "График проведения контроля".
     static QString Title();
-    // The heading's lines, "Учебный год: 2025/2026" and so on, in the selectors' order.
+    // This report's title: Title() unless set.
+    const QString& title() const { return m_title; }
+    void setTitle(const QString& title) { m_title = title; }
+    // The heading's lines, "Учебный год: 2025/2026" and so on, in the selectors' order (no group
+    // line when the heading has no group), then the notes.
     QStringList headingLines() const;
+    void setNotes(const QStringList& notes) { m_notes = notes; }
+    // The name of its sheet in a workbook: the group's unless set.
+    QString sheetName() const { return m_sheetName.isEmpty() ? m_heading.group : m_sheetName; }
+    void setSheetName(const QString& name) { m_sheetName = name; }
+    // How many leading columns stay in view when a sheet scrolls sideways.
+    int frozenColumns() const { return m_frozenColumns; }
+    void setFrozenColumns(int count) { m_frozenColumns = count; }
 
     const ReportHeading& heading() const { return m_heading; }
     const QList<ReportColumn>& columns() const { return m_columns; }
@@ -38,4 +49,8 @@ private:
     ReportHeading m_heading;
     QList<ReportColumn> m_columns;
     QList<QList<ReportCell>> m_rows;
+    QString m_title = Title();
+    QStringList m_notes;
+    QString m_sheetName;
+    int m_frozenColumns = 0;
 };

@@ -5,10 +5,10 @@
 
 #include "grid/gridmodel.h"
 #include "grid/schedulecolumns.h"
+#include "reportreadback.h"
 #include "schedule/report/reportpages.h"
 #include "schedule/report/reportworkbook.h"
 #include "schedule/report/scheduleprintout.h"
-#include "support/hostprogram.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,109 +21,11 @@
 
 namespace {
 
+using namespace reportreadback;
+
 const QDate Printed(2027, 1, 14);
 const QString Refusal = QString::fromUtf8("Аудитория Х-0 закрыта на ремонт");
 const QString Merged = QString::fromUtf8("Компьютерное, бланочное тестирование");
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-QString Run(const QString& program, const QStringList& arguments) {
-    const testsupport::HostRun run = testsupport::RunHostProgram(program, arguments);
-    EXPECT_TRUE(run.finished) << program.toStdString();
-    EXPECT_EQ(run.exitCode, 0) << program.toStdString() << ": " << run.errors.toStdString();
-    return QString::fromUtf8(run.output);
-}
-
-// The text of a PDF's pages, one entry per page.
-QStringList PdfPages(const QString& path) {
-    QStringList pages =
-        Run(ZOR_PDFTOTEXT, {"-layout", "-enc", "UTF-8", testsupport::HostPath(path), "-"}).split(QChar('\f'));
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
-
-// A cell of the sheet read back: its text (shared strings resolved) or number, and its style.
-struct SheetCell {
-    QString text;
-    bool number = false;
-    int style = 0;
-};
-
-struct Sheet {
-    std::map<QString, SheetCell> cells;
-    QStringList merged;
-    QString frozenTopLeft;
-    // The number format of each cell style.
-    QStringList styleFormats;
-};
-
-QString Member(const QString& xlsx, const QString& member) {
-    return Run(ZOR_UNZIP, {"-p", testsupport::HostPath(xlsx), member});
-}
-
-Sheet ReadSheet(const QString& xlsx) {
-    Sheet sheet;
-    QStringList shared;
-    QXmlStreamReader strings(Member(xlsx, "xl/sharedStrings.xml"));
-    while (strings.readNextStartElement() || !strings.atEnd()) {
-        if (strings.isStartElement() && strings.name() == QLatin1String("t"))
-            shared << strings.readElementText();
-        else if (!strings.isStartElement())
-            strings.readNext();
-    }
-    std::map<int, QString> customFormats;
-    QXmlStreamReader styles(Member(xlsx, "xl/styles.xml"));
-    bool inCellXfs = false;
-    while (!styles.atEnd()) {
-        styles.readNext();
-        if (styles.isStartElement() && styles.name() == QLatin1String("numFmt"))
-            customFormats[styles.attributes().value("numFmtId").toInt()] =
-                styles.attributes().value("formatCode").toString();
-        else if (styles.isStartElement() && styles.name() == QLatin1String("cellXfs"))
-            inCellXfs = true;
-        else if (styles.isEndElement() && styles.name() == QLatin1String("cellXfs"))
-            inCellXfs = false;
-        else if (inCellXfs && styles.isStartElement() && styles.name() == QLatin1String("xf"))
-            sheet.styleFormats << customFormats[styles.attributes().value("numFmtId").toInt()];
-    }
-    QXmlStreamReader xml(Member(xlsx, "xl/worksheets/sheet1.xml"));
-    QString reference;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement())
-            continue;
-        const QXmlStreamAttributes attributes = xml.attributes();
-        if (xml.name() == QLatin1String("c")) {
-            reference = attributes.value("r").toString();
-            SheetCell& cell = sheet.cells[reference];
-            cell.style = attributes.value("s").toInt();
-            cell.number = attributes.value("t").isEmpty();
-        } else if (xml.name() == QLatin1String("v")) {
-            SheetCell& cell = sheet.cells[reference];
-            const QString value = xml.readElementText();
-            cell.text = cell.number ? value : shared.value(value.toInt());
-        } else if (xml.name() == QLatin1String("mergeCell")) {
-            sheet.merged << attributes.value("ref").toString();
-        } else if (xml.name() == QLatin1String("pane") &&
-                   attributes.value("state") == QLatin1String("frozen")) {
-            sheet.frozenTopLeft = attributes.value("topLeftCell").toString();
-        }
-    }
-    return sheet;
-}
-
-QString CellName(int column, int row) {
-    return QChar('A' + column) + QString::number(row + 1);
-}
-
-// Excel's serial number of a date and time: days since 30 December 1899, the time as a fraction.
-double ExcelSerial(const QDateTime& value) {
-    return QDate(1899, 12, 30).daysTo(value.date()) + value.time().msecsSinceStartOfDay() / 86400000.0;
-}
 
 class PrintoutTest : public SignedInSchedule {
 protected:
