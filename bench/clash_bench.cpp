@@ -32,38 +32,8 @@ constexpr int EntriesPerGroup = 12;
 const QVariant Year = 5;
 const QVariant Semester = 2;
 
-struct ClashDatabase {
-    QTemporaryDir dir;
-    QString file;
-    ClashDatabase() {
-        file = dir.filePath("clash.db");
-        DatabaseBuilder builder(ZOR_DB_FOLDER);
-        builder.build(file, true);
-        DatabaseBuilder::runScript(
-            file,
-            "INSERT INTO AcademicYear (id_a_year, YearName, FirstDay) VALUES (5, '2027/2028', '2027-09-01 "
-            "00:00:00');"
-            "WITH RECURSIVE n (i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < @groups) "
-            "INSERT INTO StudyGroup (id_group, GroupName, id_faculty, EntryYear) "
-            "SELECT 2000 + i, 'Б-' || i, 1 + i % 6, 2026 FROM n;"
-            "WITH RECURSIVE n (i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < @groups * "
-            "@entries) "
-            "INSERT INTO ControlSchedule (id_a_year, id_semester, id_group, id_discipline, id_examiner, "
-            "id_form, "
-            "Date_1, Time_1, Audience_1, id_typeControl_1) "
-            "SELECT 5, 2, 2000 + n.i / @entries, 1 + n.i % @entries, 1 + n.i % 30, 1 + n.i % 3, "
-            "datetime('2028-06-01', '+' || (n.i % 30) || ' days'), "
-            "CASE n.i % 5 WHEN 0 THEN '09:00' WHEN 1 THEN '10.40' WHEN 2 THEN '12-20' WHEN 3 THEN '14:00' "
-            "ELSE '15:40' END, '1-' || (101 + n.i % 400), 1 FROM n;",
-            {{"groups", Groups}, {"entries", EntriesPerGroup}});
-    }
-    QString connectionString() const {
-        return "User ID=zor_demo;Password=Zor27demo;Data Source=embedded;Initial Catalog=\"" + file + "\"";
-    }
-};
-
-ClashDatabase& Database() {
-    static ClashDatabase database;
+benchsupport::LargeSessionDatabase& Database() {
+    static benchsupport::LargeSessionDatabase database(Groups, EntriesPerGroup, 6, 1);
     return database;
 }
 
@@ -99,9 +69,9 @@ std::size_t BareLoop(sqlite3* db, const QByteArray& body) {
 }
 
 void BM_ClashPass(benchmark::State& state) {
-    ClashDatabase& database = Database();
+    benchsupport::LargeSessionDatabase& database = Database();
     sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(database.file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(QFile::encodeName(database.file()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     const QByteArray body = benchsupport::ProcedureBody(QStringLiteral("GetRatingTable")).toUtf8();
     Connection connection;
     connection.setConnectionString(database.connectionString());
@@ -151,7 +121,7 @@ void Pick(LookupSelector& selector, const QString& text) {
 // for the next event is not counted); the longest is what the
 // pass cost the window at worst (starting it, and marking the shown group when it ends).
 void BM_ClashPassGuiBusy(benchmark::State& state) {
-    ClashDatabase& database = Database();
+    benchsupport::LargeSessionDatabase& database = Database();
     std::vector<double> longest;
     double passSeconds = 0;
     for (auto _ : state) {

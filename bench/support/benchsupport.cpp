@@ -1,5 +1,7 @@
 #include "benchsupport.h"
 
+#include "data/embedded/databasebuilder.h"
+
 #include <QFile>
 #include <algorithm>
 #include <chrono>
@@ -46,6 +48,31 @@ void CopyRow(sqlite3_stmt* statement, std::vector<QVariant>& cells) {
                                   sqlite3_column_bytes(statement, i)));
         }
     }
+}
+
+LargeSessionDatabase::LargeSessionDatabase(int groups, int entries, int faculties, int types) {
+    m_file = m_dir.filePath("session.db");
+    DatabaseBuilder builder(ZOR_DB_FOLDER);
+    builder.build(m_file, true);
+    DatabaseBuilder::runScript(
+        m_file,
+        "INSERT INTO AcademicYear (id_a_year, YearName, FirstDay) VALUES (5, '2027/2028', '2027-09-01 "
+        "00:00:00');"
+        "WITH RECURSIVE n (i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < @groups) "
+        "INSERT INTO StudyGroup (id_group, GroupName, id_faculty, EntryYear) "
+        "SELECT 2000 + i, 'Б-' || i, 1 + i % @faculties, 2026 FROM n;"
+        "WITH RECURSIVE n (i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < @groups * @entries) "
+        "INSERT INTO ControlSchedule (id_a_year, id_semester, id_group, id_discipline, id_examiner, id_form, "
+        "Date_1, Time_1, Audience_1, id_typeControl_1) "
+        "SELECT 5, 2, 2000 + n.i / @entries, 1 + n.i % @entries, 1 + n.i % 30, 1 + n.i % 3, "
+        "datetime('2028-06-01', '+' || (n.i % 30) || ' days'), "
+        "CASE n.i % 5 WHEN 0 THEN '09:00' WHEN 1 THEN '10.40' WHEN 2 THEN '12-20' WHEN 3 THEN '14:00' "
+        "ELSE '15:40' END, '1-' || (101 + n.i % 400), 1 + n.i % @types FROM n;",
+        {{"groups", groups}, {"entries", entries}, {"faculties", faculties}, {"types", types}});
+}
+
+QString LargeSessionDatabase::connectionString() const {
+    return "User ID=zor_demo;Password=Zor27demo;Data Source=embedded;Initial Catalog=\"" + m_file + "\"";
 }
 
 } // namespace benchsupport

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
 #include <QVariant>
 #include <functional>
 #include <vector>
@@ -19,5 +20,21 @@ QString ProcedureBody(const QString& name);
 // Appends the values of the statement's current row, each copied into a QVariant as the plain
 // C API gives it: what a bare loop does with a row.
 void CopyRow(sqlite3_stmt* statement, std::vector<QVariant>& cells);
+
+// The demo database with one more academic year, 2027/2028 (key 5), whose spring semester (2) alone
+// holds `groups` new groups of `entries` scheduled controls each: the groups spread over faculties 1
+// to `faculties`, the controls over 30 examiners, 30 days, five spellings of their times, 400 rooms
+// and control types 1 to `types`.
+class LargeSessionDatabase {
+public:
+    LargeSessionDatabase(int groups, int entries, int faculties, int types);
+    const QString& file() const { return m_file; }
+    // The embedded engine's connection string for the demo login.
+    QString connectionString() const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_file;
+};
 
 } // namespace benchsupport

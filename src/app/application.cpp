@@ -66,8 +66,8 @@ QString boxText(QString text) {
 void Application::showException(const std::exception& error) {
     if (dynamic_cast<const platform::SilentAbort*>(&error) != nullptr)
         return;
-    QMessageBox box(QMessageBox::Critical, m_title, boxText(errorMessageText(QString::fromUtf8(error.what()))),
-                    QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, m_title,
+                    boxText(errorMessageText(QString::fromUtf8(error.what()))), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText); // a server's text is never read as markup
     box.exec();
 }

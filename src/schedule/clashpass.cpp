@@ -5,18 +5,18 @@
 
 namespace {
 
-int ColumnOf(const QList<ColumnInfo>& columns, const char* name) {
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        if (columns[i].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    return -1;
-}
-
 QString Text(const std::function<QVariant(int)>& cell, int column) {
     return column < 0 ? QString() : cell(column).toString();
 }
 
 } // namespace
+
+int ClashPass::ColumnOf(const QList<ColumnInfo>& columns, const char* name) {
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        if (columns[i].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
 
 ClashPass::Columns ClashPass::Locate(const QList<ColumnInfo>& columns) {
     Columns found;

@@ -26,6 +26,8 @@ public:
         int key = -1;
     };
     static Columns Locate(const QList<ColumnInfo>& columns);
+    // The index of the column of that name (in any case), or -1.
+    static int ColumnOf(const QList<ColumnInfo>& columns, const char* name);
     // An entry from a result row; cell(i) gives the row's value of column i.
     static ClashEntry Entry(const Columns& columns, const std::function<QVariant(int)>& cell);
     // "year/semester": the period of the entries of these keys.

@@ -11,13 +11,6 @@
 
 namespace {
 
-int ColumnOf(const QList<ColumnInfo>& columns, const char* name) {
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        if (columns[i].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    return -1;
-}
-
 // Where the fields of an entry are in a result of GetRatingTable; -1 for a missing column.
 struct Columns {
     ClashPass::Columns clash;
@@ -26,8 +19,9 @@ struct Columns {
     int typeKey = -1;
 
     explicit Columns(const QList<ColumnInfo>& columns)
-        : clash(ClashPass::Locate(columns)), department(ColumnOf(columns, "Kafedra")),
-          form(ColumnOf(columns, "FKontr")), typeKey(ColumnOf(columns, "id_typeControl_1")) {}
+        : clash(ClashPass::Locate(columns)), department(ClashPass::ColumnOf(columns, "Kafedra")),
+          form(ClashPass::ColumnOf(columns, "FKontr")),
+          typeKey(ClashPass::ColumnOf(columns, "id_typeControl_1")) {}
 };
 
 // An entry from a result row; cell(i) gives the row's value of column i. Each value is read once:

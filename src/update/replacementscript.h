@@ -12,7 +12,8 @@
 // deletion once a second for at most waitSeconds and gives up, leaving everything in place, when the
 // program has not ended by then (dropping its copy). A failed copy of the new executable puts the old
 // one back and starts nothing; only after a successful copy are "tempZOR" removed and the new program
-// started, shown as normal (not in the script's hidden window), without waiting for it. A batch script cannot take the program's update lock.
+// started, shown as normal (not in the script's hidden window), without waiting for it. A batch script cannot
+// take the program's update lock.
 std::string GuardedReplacementScript(int waitSeconds = 300);
 
 // The POSIX shell counterpart that the program writes as "ZOR 27.sh" and runs detached elsewhere.

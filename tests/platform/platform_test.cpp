@@ -696,7 +696,7 @@ TEST(AnsiCodePageTest, TheSystemsOwnWhereItHasOne) {
 // included) is never taken for the installed one; the installed copy itself is checked by installing
 // the package (scripts/windows-package-check.py).
 TEST(WindowsInstallerTest, ACopyThatNoPackageInstalledIsNotTheInstalledOne) {
-    for (const char* component : {"{895DFF20-0043-4FC4-B410-D5B940493326}", "{00000000-0000-0000-0000-000000000000}",
-                                  "not a component", ""})
+    for (const char* component : {"{895DFF20-0043-4FC4-B410-D5B940493326}",
+                                  "{00000000-0000-0000-0000-000000000000}", "not a component", ""})
         EXPECT_FALSE(platform::InstalledByWindowsInstaller(component)) << component;
 }

@@ -131,8 +131,9 @@ TEST_F(ReplacementTest, ReplacesTheRunningProgramOnlyAfterItEnds) {
     ASSERT_TRUE(WaitFor([this] { return newProgramRan(); })) << "the new program was not started";
     EXPECT_EQ(ReadFileBytes(m_home / ProgramName), m_newProgram);
     // Started from the hidden script, the new program must still show its window.
-    EXPECT_TRUE(WaitFor([this] { return ReadFileBytes(m_home / (std::string(ProgramName) + ".ran")) == "ran\n"; }))
-        << ReadFileBytes(m_home / (std::string(ProgramName) + ".ran"));
+    EXPECT_TRUE(WaitFor([this] {
+        return ReadFileBytes(m_home / (std::string(ProgramName) + ".ran")) == "ran\n";
+    })) << ReadFileBytes(m_home / (std::string(ProgramName) + ".ran"));
     EXPECT_FALSE(fs::exists(m_staging)) << "tempZOR stays behind";
     EXPECT_FALSE(fs::exists(m_home / (std::string(ProgramName) + ".new")));
 }
