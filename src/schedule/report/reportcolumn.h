@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 // One column of a printed or exported schedule, as the grid shows it: the field and the upper and
@@ -10,4 +11,7 @@ struct ReportColumn {
     QString lowerTitle;
     // A date and time field: its cells carry the value as well as the text.
     bool holdsDates = false;
+    // A single-level title that names a day: a workbook writes it as a date cell (shown with its
+    // weekday, as the title reads), the printout as its text.
+    QDate titleDate = {};
 };

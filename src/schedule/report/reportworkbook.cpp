@@ -106,6 +106,13 @@ QByteArray ReportWorkbook::Xlsx(const QList<ScheduleReport>& reports) {
         format_set_align(dateTime, LXW_ALIGN_LEFT);
         const QByteArray dateTimeFormat = (DateFormat() + QStringLiteral(" hh:mm:ss")).toUtf8();
         format_set_num_format(dateTime, dateTimeFormat.constData());
+        // A day's title: the weekday in Russian whatever the reader's language, then the date.
+        lxw_format* dayHeader = BorderedFormat(workbook);
+        format_set_bold(dayHeader);
+        format_set_align(dayHeader, LXW_ALIGN_CENTER);
+        format_set_align(dayHeader, LXW_ALIGN_VERTICAL_CENTER);
+        format_set_bg_color(dayHeader, 0xE1E1E1);
+        format_set_num_format(dayHeader, "[$-419]ddd dd.mm.yyyy");
 
         for (const ScheduleReport& report : reports) {
             lxw_worksheet* sheet =
@@ -128,7 +135,10 @@ QByteArray ReportWorkbook::Xlsx(const QList<ScheduleReport>& reports) {
             for (qsizetype index = 0; index < columns.size(); ++index) {
                 const ReportColumn& column = columns[index];
                 const auto col = static_cast<lxw_col_t>(index);
-                if (column.lowerTitle.isEmpty() && lower != upper)
+                if (column.titleDate.isValid() && column.lowerTitle.isEmpty() && lower == upper) {
+                    lxw_datetime day = ExcelDateTime(column.titleDate.startOfDay());
+                    Check(worksheet_write_datetime(sheet, upper, col, &day, dayHeader));
+                } else if (column.lowerTitle.isEmpty() && lower != upper)
                     Check(worksheet_merge_range(sheet, upper, col, lower, col,
                                                 column.upperTitle.toUtf8().constData(), header));
                 else if (column.lowerTitle.isEmpty())

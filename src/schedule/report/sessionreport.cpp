@@ -63,7 +63,8 @@ ScheduleReport SessionReport::Days(const SessionOverview& overview) {
     const SessionDayModel model(overview);
     QList<ReportColumn> columns{{QString(), QString::fromUtf8("Группа"), QString(), false}};
     for (int column = 0; column < model.columnCount(); ++column)
-        columns.append({QString(), SessionDayModel::DayTitle(model.day(column)), QString(), false});
+        columns.append(
+            {QString(), SessionDayModel::DayTitle(model.day(column)), QString(), false, model.day(column)});
     QList<QList<ReportCell>> rows;
     for (int row = 0; row < model.rowCount(); ++row) {
         QList<ReportCell> cells{{model.groupName(row), {}}};

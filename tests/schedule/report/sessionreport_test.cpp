@@ -135,8 +135,13 @@ TEST_F(SessionReportTest, TheWorkbookHoldsBothViewsWithDateCellsAndFrozenTitles)
     const Sheet second = ReadSheet(path, 2);
     EXPECT_EQ(second.frozenTopLeft, CellName(1, titleRow + 1)) << "titles and the group column stay";
     EXPECT_EQ(text(second, 0, titleRow), QString::fromUtf8("Группа"));
-    for (int column = 0; column < days.columnCount(); ++column)
-        EXPECT_EQ(text(second, column + 1, titleRow), SessionDayModel::DayTitle(days.day(column)));
+    // Each day's title is a date cell, shown with its weekday as the view titles it.
+    for (int column = 0; column < days.columnCount(); ++column) {
+        const SheetCell& title = second.cells.at(CellName(column + 1, titleRow));
+        EXPECT_TRUE(title.number) << column;
+        EXPECT_DOUBLE_EQ(title.text.toDouble(), ExcelSerial(days.day(column).startOfDay()));
+        EXPECT_EQ(second.styleFormats.value(title.style), QStringLiteral("[$-419]ddd dd.mm.yyyy"));
+    }
     for (int row = 0; row < days.rowCount(); ++row) {
         EXPECT_EQ(text(second, 0, titleRow + 1 + row), days.groupName(row));
         for (int column = 0; column < days.columnCount(); ++column)
