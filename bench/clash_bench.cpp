@@ -5,7 +5,6 @@
 #include "benchsupport.h"
 #include "context/usershell.h"
 #include "data/connection.h"
-#include "data/embedded/databasebuilder.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
 #include "schedule/clashpass.h"
@@ -14,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>

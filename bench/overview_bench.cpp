@@ -7,7 +7,6 @@
 // models alone and with the window itself shown on the offscreen platform.
 #include "benchsupport.h"
 #include "context/usershell.h"
-#include "data/embedded/databasebuilder.h"
 #include "schedule/sessiondaymodel.h"
 #include "schedule/sessionlistmodel.h"
 #include "schedule/sessionoverview.h"
@@ -17,7 +16,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

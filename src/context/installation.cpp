@@ -24,7 +24,7 @@ Installation Installation::OfRunningProgram() {
     // The Windows package keeps Data beside the program, where the administrator writes it; only its
     // files are the package's.
     Installation installation(folder);
-    installation.m_packaged = platform::InstalledByWindowsInstaller(ZOR_MSI_PROGRAM_COMPONENT);
+    installation.m_askWindowsInstaller = true;
     return installation;
 #else
     return Installation(folder);
@@ -42,6 +42,14 @@ Installation Installation::Locate(const QString& programFolder, const SystemPlac
     installation.m_bootstrapFile =
         QDir::toNativeSeparators(places.configFolder) + separator() + QStringLiteral("ZOR");
     return installation;
+}
+
+bool Installation::isPackaged() const {
+#ifdef ZOR_MSI_PROGRAM_COMPONENT
+    if (m_askWindowsInstaller)
+        return platform::InstalledByWindowsInstaller(ZOR_MSI_PROGRAM_COMPONENT);
+#endif
+    return m_packaged;
 }
 
 Installation::Installation(QString programFolder) : m_programFolder(std::move(programFolder)) {

@@ -27,7 +27,7 @@ public:
     const QString& programFolder() const { return m_programFolder; }
     // True for a copy installed by the package manager (the Debian package, or the Windows package
     // through Windows Installer), which must not replace its own files.
-    bool isPackaged() const { return m_packaged; }
+    bool isPackaged() const;
     // "Data": the bootstrap file and the embedded databases.
     const QString& dataFolder() const { return m_dataFolder; }
     // "Data\ZOR", the scrambled bootstrap credentials.
@@ -59,4 +59,6 @@ private:
     QString m_dataFolder;
     QString m_bootstrapFile;
     bool m_packaged = false;
+    // Asked of Windows Installer only when it matters (an update order), not at every start.
+    bool m_askWindowsInstaller = false;
 };
