@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes, once per machine, what the Windows build of the program links against, from Debian's own
 # source packages (the versions installed on this machine for the native build): Qt (Core, Gui,
-# Widgets, PrintSupport, Test; the windows and offscreen platforms, the JPEG image plugin), SQLite,
-# zlib and libxlsxwriter, cross-built with mingw-w64 into one folder. GoogleTest is built with the
+# Widgets, PrintSupport, Test; the windows and offscreen platforms, the native style, the JPEG image
+# plugin), SQLite, zlib and libxlsxwriter, cross-built with mingw-w64 into one folder of static
+# libraries, so that each program linked against them is one executable that needs no DLL of ours. GoogleTest is built with the
 # project from Debian's /usr/src/googletest.
 #
 # The folder is ZOR_WIN_SDK when set, else /var/cache/zor27/win-sdk-<versions> (or the user's cache
@@ -23,7 +24,7 @@ sqlite_version=$(source_version libsqlite3-dev)
 zlib_version=$(source_version zlib1g-dev)
 xlsx_version=$(source_version libxlsxwriter-dev)
 # Raised whenever the way the folder is made changes, so that an older folder is not reused.
-recipe=2
+recipe=3
 key="qt${qt_version%%+*}-sqlite${sqlite_version%%-*}-zlib${zlib_version#*:}-xlsx${xlsx_version%%-*}-r$recipe"
 key=${key//[^A-Za-z0-9.+-]/_}
 
@@ -45,7 +46,7 @@ work="$sdk.work"
 rm -rf "$sdk" "$work"
 mkdir -p "$sdk" "$work"
 # The toolchain lives in the folder: Qt's own toolchain file names it for every later build.
-cp "$top/cmake/mingw-w64-x86_64-shared.cmake" "$sdk/toolchain.cmake"
+cp "$top/cmake/mingw-w64-x86_64.cmake" "$sdk/toolchain.cmake"
 toolchain=(-DCMAKE_TOOLCHAIN_FILE="$sdk/toolchain.cmake" -DCMAKE_INSTALL_PREFIX="$sdk"
     -DCMAKE_PREFIX_PATH="$sdk" -DCMAKE_FIND_ROOT_PATH="$sdk" -DCMAKE_BUILD_TYPE=Release)
 
@@ -103,13 +104,14 @@ cmake --build "$work/xlsxwriter-build" -j"$jobs" >/dev/null
 cmake --install "$work/xlsxwriter-build" >/dev/null
 echo "SQLite, zlib and libxlsxwriter built in $(($(date +%s) - started)) s"
 
-# Qt: shared, the modules the program and its tests use and no more. The host's Qt of the same
+# Qt: static, the modules the program and its tests use and no more; its plugins are static too and
+# are linked into the executables that use them. The host's Qt of the same
 # version gives the build tools. No OpenGL at all (the windows platform plugin builds without it only
 # when dynamic OpenGL is off as well). Debian's source lacks 3rdparty/wintab (no tablet events); the
 # sign-in pictures are JPEG (bundled libjpeg).
 cmake -S "$work/qtbase" -B "$work/qtbase-build" -G Ninja "${toolchain[@]}" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DQT_QMAKE_TARGET_MKSPEC=win32-g++ -DBUILD_SHARED_LIBS=ON \
+    -DQT_QMAKE_TARGET_MKSPEC=win32-g++ -DBUILD_SHARED_LIBS=OFF \
     -DQT_BUILD_TESTS=OFF -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_BENCHMARKS=OFF \
     -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_xml=OFF \
     -DFEATURE_concurrent=OFF -DINPUT_opengl=no -DFEATURE_opengl=OFF -DFEATURE_opengl_dynamic=OFF \
@@ -127,7 +129,8 @@ ninja -C "$work/qtbase-build" -j"$jobs" >"$work/qt-build.log" 2>&1 || {
     exit 1
 }
 cmake --install "$work/qtbase-build" >/dev/null
-# The toolkit's Russian texts: the translation files hold no code, the host's serve as they are.
+# The toolkit's Russian texts, which the program carries as a resource: the translation files hold
+# no code, the host's serve as they are.
 mkdir -p "$sdk/translations"
 cp /usr/share/qt6/translations/qtbase_ru.qm "$sdk/translations/" 2>/dev/null || true
 

@@ -5,12 +5,15 @@
 #include "datamodule/tdm_mb.h"
 #include "platform/hostresolver.h"
 #include "schedule/tform1.h"
+#include "startcheck.h"
 #include "startupprobe.h"
 
 #include <memory>
 
 int main(int argc, char** argv) {
     Application app(argc, argv);
+    if (StartCheckRequested(argc, argv))
+        return RunStartCheck(app);
     InstallStartupProbe(app);
     const Installation installation = Installation::OfRunningProgram();
     const platform::SystemHostResolver hostResolver;

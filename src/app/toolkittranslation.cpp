@@ -66,7 +66,7 @@ std::unique_ptr<QTranslator> RussianToolkitTranslator(const QStringList& folders
 
 QStringList ToolkitTranslationFolders() {
     return {QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations")),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
+            QStringLiteral(":/translations"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
 }
 
 void InstallRussianToolkitTranslation(QCoreApplication& application) {

@@ -11,8 +11,9 @@ class QTranslator;
 // has it; without one, a translator of our own for the standard buttons of the message boxes.
 std::unique_ptr<QTranslator> RussianToolkitTranslator(const QStringList& folders);
 
-// Where qtbase_ru.qm is looked for: "translations" beside the executable (a Windows installation
-// carries it there), then the toolkit's own translations folder.
+// Where qtbase_ru.qm is looked for: "translations" beside the executable (a site may put a newer
+// one there), the copy built into the program (":/translations"), then the toolkit's own
+// translations folder.
 QStringList ToolkitTranslationFolders();
 
 // Installs RussianToolkitTranslator(ToolkitTranslationFolders()) into the application, which owns it.

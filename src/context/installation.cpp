@@ -82,6 +82,10 @@ QString Installation::updateLock() const {
     return updateFolder() + separator() + QString::fromLatin1(ProgramName) + QStringLiteral(".lock");
 }
 
+QString Installation::updateScriptAtWork() const {
+    return updateFolder() + separator() + QString::fromLatin1(ProgramName) + QStringLiteral(".run");
+}
+
 QString Installation::updateScript() const {
     return inProgramFolder(QString::fromLatin1(ProgramName) + QStringLiteral(".bat"));
 }

@@ -42,6 +42,8 @@ public:
     QString updateDownloadPart(long long processId) const;
     // "tempZOR\ZOR 27.lock": the file whose lock lets one copy of the program update at a time.
     QString updateLock() const;
+    // "tempZOR\ZOR 27.run": held open by the batch replacement script for as long as it works.
+    QString updateScriptAtWork() const;
     // "ZOR 27.bat", the replacement script an update leaves beside the executable.
     QString updateScript() const;
     // "ZOR 27.sh", the replacement script's POSIX shell counterpart.

@@ -3,8 +3,10 @@
 #include "context/installation.h"
 #include "context/programcontext.h"
 #include "context/usershell.h"
+#include "executableformat.h"
 #include "platform/currentprocess.h"
 #include "platform/download.h"
+#include "platform/filecreateerror.h"
 #include "platform/filelock.h"
 #include "platform/shellrun.h"
 #include "platform/wholefile.h"
@@ -20,6 +22,9 @@
 
 const char* const UpdateNotice = "Идёт обновление программы, ПОДОЖДИТЕ...";
 const char* const UpdateServerUnreachable = "Сервер обновлений не доступен.\rОбратитесь к администратору.";
+const char* const UpdateNotAProgram =
+    "Сервер обновлений не доступен: вместо программы получен файл другого вида.\r"
+    "Обратитесь к администратору.";
 const char* const UpdateCaption = "Уведомление";
 #ifdef Q_OS_WIN
 const char* const PackagedUpdateRefused =
@@ -62,23 +67,41 @@ std::string systemPath(const QString& path) {
     return path.toStdString();
 }
 
+enum class Download { Complete, Failed, NotAProgram };
+
 // Downloads into a file of this process's own and gives it the download's name only when it is
-// complete, so that the replacement script never finds a part of a program under that name. A
-// failed download, or one that an error ends, leaves no file of its own behind.
-bool downloadProgram(const Installation& installation) {
+// complete and an executable this machine can start, so that the replacement script never finds a
+// part of a program, or a web server's page, under that name. A failed download, or one that an
+// error ends, leaves no file of its own behind.
+Download downloadProgram(const Installation& installation) {
     const QString part = installation.updateDownloadPart(platform::CurrentProcessId());
+    Download result = Download::Failed;
     try {
         if (platform::DownloadToFile(systemPath(UpdateUrl()), systemPath(part))) {
-            platform::RenameReplacing(systemPath(part), systemPath(installation.updateDownload()));
-            return true;
+            if (ExecutableFormatOfFile(systemPath(part)) != NativeExecutableFormat) {
+                result = Download::NotAProgram;
+            } else {
+                platform::RenameReplacing(systemPath(part), systemPath(installation.updateDownload()));
+                return Download::Complete;
+            }
         }
     } catch (...) {
         QFile::remove(part);
         throw;
     }
     QFile::remove(part);
-    return false;
+    return result;
 }
+
+// A replacement script of another copy is still at work in the folder: the file it holds open
+// cannot be removed. One that a script left behind when it ended is removed here.
+bool scriptAtWork(const Installation& installation) {
+    const QString marker = installation.updateScriptAtWork();
+    return QFile::exists(marker) && !QFile::remove(marker);
+}
+
+// The system's code for a file that another process holds open without sharing it.
+constexpr int SharingViolation = 32;
 
 } // namespace
 
@@ -107,7 +130,7 @@ void RunProgramUpdate(UpdateView& view, const ProgramContext& context) {
     // touching no file. The lock of a copy that died has gone with it.
     std::optional<platform::FileLock> lock =
         platform::FileLock::tryAcquire(systemPath(installation.updateLock()));
-    if (!lock) {
+    if (!lock || scriptAtWork(installation)) {
         guard.keep();
         context.shell.messageBox(QString::fromUtf8(UpdateUnderwayElsewhere), QString::fromUtf8(UpdateCaption),
                                  UserShell::IconInformation);
@@ -116,10 +139,13 @@ void RunProgramUpdate(UpdateView& view, const ProgramContext& context) {
     }
     guard.holdLock(std::move(*lock));
 
-    if (!downloadProgram(installation)) {
+    const Download download = downloadProgram(installation);
+    if (download != Download::Complete) {
         guard.keep();
-        context.shell.messageBox(QString::fromUtf8(UpdateServerUnreachable), QString::fromUtf8(UpdateCaption),
-                                 UserShell::IconInformation);
+        context.shell.messageBox(QString::fromUtf8(download == Download::NotAProgram
+                                                       ? UpdateNotAProgram
+                                                       : UpdateServerUnreachable),
+                                 QString::fromUtf8(UpdateCaption), UserShell::IconInformation);
         context.shell.requestTermination();
         return;
     }
@@ -131,7 +157,19 @@ void RunProgramUpdate(UpdateView& view, const ProgramContext& context) {
     const QString script = installation.updateShellScript();
     const std::string text = ShellReplacementScript(platform::CurrentProcessId());
 #endif
-    platform::WriteWholeFile(systemPath(script), text);
+    try {
+        platform::WriteWholeFile(systemPath(script), text);
+    } catch (const platform::FileCreateError& error) {
+        // The command interpreter of a script that has just finished may still hold the file.
+        if (error.code() != SharingViolation)
+            throw;
+        QFile::remove(installation.updateDownload());
+        guard.keep();
+        context.shell.messageBox(QString::fromUtf8(UpdateUnderwayElsewhere), QString::fromUtf8(UpdateCaption),
+                                 UserShell::IconInformation);
+        context.shell.requestTermination();
+        return;
+    }
     // The program folder as working directory: the script finds everything relative to it.
     platform::ShellRunHidden(systemPath(script), systemPath(installation.programFolder()));
     guard.keep();

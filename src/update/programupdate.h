@@ -8,11 +8,13 @@ struct ProgramContext;
 // user that the package must be updated (PackagedUpdateRefused) and requests termination, touching
 // no file. Otherwise it shows the notice in the view and takes the installation's update lock
 // ("tempZOR\ZOR 27.lock"), which it keeps in the view until the program ends; when another copy of
-// the program holds it, it tells the user (UpdateUnderwayElsewhere) and requests termination,
-// touching no file. It downloads the new executable into a part file of its own in "tempZOR",
-// renamed to "tempZOR\ZOR 27.exe" once complete, and either tells the user that the update server
-// cannot be reached and requests termination (removing the part file), or writes the replacement
-// script beside the executable, starts it hidden (detached elsewhere) in the program folder and
+// the program holds it, or the replacement script of an earlier update still works in the folder
+// (Installation::updateScriptAtWork), it tells the user (UpdateUnderwayElsewhere) and requests
+// termination, touching no file. It downloads the new executable into a part file of its own in "tempZOR",
+// renamed to "tempZOR\ZOR 27.exe" once complete and found to be an executable for this machine,
+// and either tells the user that the update server cannot be reached (UpdateServerUnreachable) or
+// sent no program (UpdateNotAProgram) and requests termination (removing the part file), or writes the
+// replacement script beside the executable, starts it hidden (detached elsewhere) in the program folder and
 // enables the view's quit timer. On Windows the script is GuardedReplacementScript as "ZOR 27.bat",
 // elsewhere ShellReplacementScript as "ZOR 27.sh". Refused (nothing happens) while an update of the
 // same view is underway. Errors of the lock, the download's file, the script's creation and its
@@ -27,6 +29,9 @@ void RemoveLeftoverScripts(const Installation& installation);
 extern const char* const UpdateNotice;
 // "Сервер обновлений не доступен." CR "Обратитесь к администратору."
 extern const char* const UpdateServerUnreachable;
+// What the user is told when the update server sends something that is not a program for this
+// machine (a web server's page with a success status, say): "Сервер обновлений не доступен: …".
+extern const char* const UpdateNotAProgram;
 // "Уведомление"
 extern const char* const UpdateCaption;
 // What a copy installed by the package manager says instead of updating itself, before it ends.

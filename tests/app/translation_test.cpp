@@ -109,6 +109,14 @@ TEST(TranslationTest, TheToolkitsFileIsTakenFromTheFirstFolderThatHasIt) {
               QCoreApplication::applicationDirPath() + QStringLiteral("/translations"));
 }
 
+// The program carries the toolkit's file itself: a Windows folder holds nothing but the executable.
+TEST(TranslationTest, TheProgramCarriesTheToolkitsFile) {
+    const QTemporaryDir empty;
+    const auto translator = RussianToolkitTranslator({empty.path(), QStringLiteral(":/translations")});
+    EXPECT_EQ(translator->filePath().toStdString(), ":/translations/qtbase_ru.qm");
+    EXPECT_EQ(translator->translate("QFileDialog", "Look in:").toStdString(), "Перейти к:");
+}
+
 // Without the toolkit's file the program's own message boxes still ask in Russian.
 TEST(TranslationTest, WithoutTheToolkitsFileTheButtonsAreStillRussian) {
     for (QTranslator* installed : Application::instance()->findChildren<QTranslator*>())

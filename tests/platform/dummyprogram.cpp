@@ -2,8 +2,10 @@
 // argument exists (at most a minute, so that a failed test leaves nothing running). Started without
 // an argument, as the replacement script starts the new program, it leaves "<its path>.ran" beside
 // itself and ends at once (on Windows the file says "hidden" when the program that started it told it to
-// start with its window hidden). With "--executable-dir FILE" it writes the folder that the platform layer
-// reports for it into FILE. With "--hold-lock LOCK STOP" it takes the file lock LOCK, writes
+// start with its window hidden). With "--check-start", as the replacement script checks a new program,
+// it leaves "<its path>.checked" beside itself and ends with code 0. With "--executable-dir FILE" it writes
+// the folder that the platform layer reports for it into FILE. With "--hold-lock LOCK STOP" it takes the file
+// lock LOCK, writes
 // "<LOCK>.held" once it holds it, and keeps it until STOP exists (or it is killed).
 #include "platform/executablepath.h"
 #include "platform/filelock.h"
@@ -39,6 +41,10 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && std::string(argv[1]) == "--executable-dir") {
         std::ofstream(argv[2], std::ios::binary) << platform::ExecutableDir();
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--check-start") {
+        std::ofstream(std::string(argv[0]) + ".checked", std::ios::binary) << "checked\n";
         return 0;
     }
     if (argc < 2) {

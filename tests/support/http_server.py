@@ -11,6 +11,7 @@ Paths (a query string is ignored, so tests can tell their requests apart by one)
   /short/ANNOUNCED/SENT[/ANYTHING]  200 announcing ANNOUNCED bytes, sending SENT of the pattern, then closing
   /stall/ANNOUNCED/SENT[/ANYTHING]  as /short, then silent for --hold seconds before closing
   /silent                 no answer at all for --hold seconds, then closing
+A silent path logs "HELD PATH" (agent "-") once its --hold seconds are over.
   --serve PATH=FILE       the file's bytes at that raw path (as the client sends it, e.g. %20); with
                           --pace SECONDS sent in 32 pieces spread over that time, as a slow line would
 """
@@ -103,8 +104,10 @@ class Server:
                 self.send_pattern(connection, int(parts[2]))
                 if parts[0] == "stall":
                     time.sleep(self.hold)
+                    self.log("HELD " + target, "-")
             elif parts[0] == "silent":
                 time.sleep(self.hold)
+                self.log("HELD " + target, "-")
             else:
                 body = b"<html><body>Not found</body></html>"
                 connection.sendall(self.header(404, "Not Found", len(body)) + body)

@@ -6,6 +6,7 @@
 #include "support/runningprogram.h"
 #include "support/tempfolder.h"
 #include "support/testhttpserver.h"
+#include "support/unstartableprogram.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -85,16 +86,23 @@ public:
     // Focuses the process's visible window of that title and presses Enter, as a user at the
     // keyboard would; true when the window came up in time and the key went to it.
     bool pressEnterIn(qint64 pid, const QString& title) const {
+        const QString window = visibleWindow(pid, title);
+        return !window.isEmpty() && xdotool({"windowfocus", "--sync", window}) && xdotool({"key", "Return"});
+    }
+
+    // Whether the process shows a window of that title (waiting for it to come up).
+    bool showsWindow(qint64 pid, const QString& title) const { return !visibleWindow(pid, title).isEmpty(); }
+
+private:
+    QString visibleWindow(qint64 pid, const QString& title) const {
         QString found;
         if (!xdotool({"search", "--sync", "--onlyvisible", "--all", "--pid", QString::number(pid), "--name",
                       "^" + title + "$"},
                      &found))
-            return false;
-        const QString window = found.section('\n', 0, 0);
-        return xdotool({"windowfocus", "--sync", window}) && xdotool({"key", "Return"});
+            return {};
+        return found.section('\n', 0, 0);
     }
 
-private:
     // Runs xdotool on this display; true when it succeeded.
     bool xdotool(const QStringList& arguments, QString* output = nullptr) const {
         QProcess tool;
@@ -162,9 +170,14 @@ TEST_F(EndToEndTest, UpdateReplacesTheProgramAndTheNewOneRemovesTheScript) {
     EXPECT_EQ(oldRun.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(oldRun.exitCode(), 0);
 
+    // Once its start check has passed, the script removes tempZOR and starts the new program.
     std::vector<pid_t> running;
-    ASSERT_TRUE(WaitFor([&] { return !(running = processesRunning(m_installation.program())).empty(); },
-                        std::chrono::seconds(60)))
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return !fs::exists(m_installation.home() / "tempZOR") &&
+                   !(running = processesRunning(m_installation.program())).empty();
+        },
+        std::chrono::seconds(60)))
         << "the new program is not running";
     EXPECT_EQ(ReadFileBytes(m_installation.program()), newProgram);
     EXPECT_NE(fs::status(m_installation.program()).permissions() & fs::perms::owner_exec, fs::perms::none);
@@ -179,6 +192,38 @@ TEST_F(EndToEndTest, UpdateReplacesTheProgramAndTheNewOneRemovesTheScript) {
     EXPECT_EQ(requests[0].path, UpdatePath);
     EXPECT_EQ(requests[0].agent, "ZOR 27");
 
+    for (pid_t pid : running)
+        ::kill(pid, SIGTERM);
+    EXPECT_TRUE(WaitFor([&] { return processesRunning(m_installation.program()).empty(); }));
+}
+
+// The next build cannot start on this machine (it needs a library the system lacks, as a build
+// against another toolkit would): the script finds it out, puts the old program back and starts it.
+TEST_F(EndToEndTest, ANextBuildThatCannotStartLeavesTheOldProgramStarted) {
+    const fs::path nextBuild = m_installation.home().parent_path() / "next-build";
+    const std::string oldProgram = ReadFileBytes(m_installation.program());
+    const std::string unstartable = testsupport::UnstartableProgram(oldProgram);
+    ASSERT_FALSE(unstartable.empty());
+    WriteFileBytes(nextBuild, unstartable);
+    TestHttpServer server({{UpdatePath, nextBuild.string()}});
+    ASSERT_EQ(server.error(), "");
+
+    QProcess oldRun;
+    startProgram(oldRun, server.hostAndPort());
+    ASSERT_TRUE(m_display.pressEnterIn(oldRun.processId(), SignInTitle))
+        << "no sign-in dialog of the program came up";
+    ASSERT_TRUE(oldRun.waitForFinished(60000)) << "the old program did not end";
+
+    std::vector<pid_t> running;
+    ASSERT_TRUE(WaitFor([&] { return !(running = processesRunning(m_installation.program())).empty(); },
+                        std::chrono::seconds(60)))
+        << "no program runs again";
+    EXPECT_EQ(ReadFileBytes(m_installation.program()), oldProgram);
+    EXPECT_EQ(ReadFileBytes(m_installation.home() / "tempZOR" / "ZOR 27.rejected"), unstartable);
+    EXPECT_FALSE(fs::exists(m_installation.home() / "tempZOR" / "ZOR 27"));
+    // The old program's sign-in dialog came up again, and removed the script.
+    EXPECT_TRUE(m_display.showsWindow(running.front(), SignInTitle));
+    EXPECT_TRUE(WaitFor([&] { return !fs::exists(m_installation.home() / "ZOR 27.sh"); }));
     for (pid_t pid : running)
         ::kill(pid, SIGTERM);
     EXPECT_TRUE(WaitFor([&] { return processesRunning(m_installation.program()).empty(); }));

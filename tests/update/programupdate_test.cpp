@@ -36,6 +36,11 @@ namespace {
 // Where the server gives the new program: the update's path with its blank encoded.
 const std::string UpdatePath = "/zorprogs/ZOR%2027";
 
+// The next build of the program: an executable (the dummy) with a mark after its last byte.
+std::string NextBuild() {
+    return ReadFileBytes(ZOR_DUMMY_PROGRAM) + "\nthe next build of the program\n";
+}
+
 // Both record into one list, so that the order of what happens shows.
 class RecordingView : public UpdateView {
 public:
@@ -136,7 +141,7 @@ long sessionOf(pid_t pid) {
 class ProgramUpdateTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteFileBytes(m_newBuild, "the next build of the program");
+        WriteFileBytes(m_newBuild, NextBuild());
         ASSERT_EQ(m_server.error(), "");
         pointUpdatesAt(m_server.hostAndPort());
     }
@@ -207,6 +212,70 @@ TEST_F(ProgramUpdateTest, UpdateWithoutTheServerTellsTheUserAndEnds) {
     }
 }
 
+// A web server that answers with a page of its own (a portal, an intranet's "not found" page) with a
+// success status and a correct length, or sends a program for another system: nothing is installed.
+TEST_F(ProgramUpdateTest, ADownloadThatIsNoProgramForThisMachineIsNotInstalled) {
+    std::string page = "<!DOCTYPE html>\n<html><head><title>Портал университета</title></head><body>";
+    while (page.size() < 3760)
+        page += "<p>Запрошенная страница не найдена. Вернитесь на главную страницу портала.</p>\n";
+    page += "</body></html>\n";
+    std::string windowsProgram(512, '\0');
+    windowsProgram.replace(0, 2, "MZ");
+    const struct {
+        const char* name;
+        std::string body;
+    } cases[] = {
+        {"a web page", page},
+        {"a program for Windows", windowsProgram},
+        {"a program's first bytes only", NextBuild().substr(0, 40)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_events.clear();
+        WriteFileBytes(m_newBuild, c.body);
+        RecordingView view(m_events);
+        RecordingShell shell(m_events, view);
+        const ProgramContext context{m_installation, shell, m_data, m_resolver};
+
+        RunProgramUpdate(view, context);
+
+        EXPECT_EQ(m_events,
+                  QStringList({
+                      "version label: " + notice(),
+                      "events processed, the label reading " + notice(),
+                      QString::fromUtf8("message box: Сервер обновлений не доступен: вместо программы "
+                                        "получен файл другого вида.\rОбратитесь к администратору. | "
+                                        "Уведомление | 64"),
+                      "termination requested",
+                  }));
+        EXPECT_EQ(folderNames(m_home / "tempZOR"), std::vector<std::string>({"ZOR 27.lock"}));
+        EXPECT_FALSE(fs::exists(m_home / "ZOR 27.sh")) << "no script is written";
+    }
+    EXPECT_EQ(m_server.requestsWith("/zorprogs/").size(), std::size(cases));
+}
+
+// A batch script of an earlier update that still works in the folder holds its mark open (which a
+// process of ours cannot imitate here: a mark that cannot be removed stands in, a folder): this copy
+// says so and ends, touching nothing. A mark that a finished script left is removed and passed over.
+TEST_F(ProgramUpdateTest, AScriptStillAtWorkEndsThisCopyTouchingNothing) {
+    fs::create_directories(m_home / "tempZOR" / "ZOR 27.run" / "held");
+    run();
+    EXPECT_EQ(m_events.value(2).toStdString(),
+              "message box: Обновление программы уже выполняется другой её копией.\rДождитесь его окончания "
+              "и запустите программу снова. | Уведомление | 64");
+    EXPECT_TRUE(m_server.requests().empty());
+    EXPECT_FALSE(fs::exists(m_home / "ZOR 27.sh"));
+
+    fs::remove_all(m_home / "tempZOR" / "ZOR 27.run");
+    WriteFileBytes(m_home / "tempZOR" / "ZOR 27.run", "");
+    m_events.clear();
+    RecordingView view(m_events);
+    RecordingShell shell(m_events, view);
+    RunProgramUpdate(view, ProgramContext{m_installation, shell, m_data, m_resolver});
+    EXPECT_TRUE(view.quitTimerEnabled);
+    EXPECT_FALSE(fs::exists(m_home / "tempZOR" / "ZOR 27.run"));
+}
+
 TEST_F(ProgramUpdateTest, DownloadedProgramGetsItsScriptStartedAndTheQuitTimer) {
     run();
 
@@ -215,7 +284,7 @@ TEST_F(ProgramUpdateTest, DownloadedProgramGetsItsScriptStartedAndTheQuitTimer) 
                             "events processed, the label reading " + notice(),
                             "quit timer enabled",
                         }));
-    EXPECT_EQ(ReadFileBytes(m_home / "tempZOR" / "ZOR 27"), "the next build of the program");
+    EXPECT_EQ(ReadFileBytes(m_home / "tempZOR" / "ZOR 27"), NextBuild());
     const auto requests = m_server.requestsWith("/zorprogs/");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].path, UpdatePath);

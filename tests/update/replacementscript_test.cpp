@@ -5,6 +5,7 @@
 #include "platform/shellrun.h"
 #include "support/runningprogram.h"
 #include "support/tempfolder.h"
+#include "support/unstartableprogram.h"
 #include "update/replacementscript.h"
 
 #include <gtest/gtest.h>
@@ -136,6 +137,24 @@ TEST_F(ReplacementTest, ReplacesTheRunningProgramOnlyAfterItEnds) {
     })) << ReadFileBytes(m_home / (std::string(ProgramName) + ".ran"));
     EXPECT_FALSE(fs::exists(m_staging)) << "tempZOR stays behind";
     EXPECT_FALSE(fs::exists(m_home / (std::string(ProgramName) + ".new")));
+    EXPECT_EQ(ReadFileBytes(m_home / (std::string(ProgramName) + ".checked")), "checked\n")
+        << "the new program was not checked before it stayed";
+}
+
+// A new program that the system's loader cannot start (a library it needs is missing) fails its
+// start check: the old one is put back and started, the download kept aside under another name.
+TEST_F(ReplacementTest, ANewProgramThatCannotStartIsRolledBack) {
+    const std::string unstartable = testsupport::UnstartableProgram(m_oldProgram);
+    ASSERT_FALSE(unstartable.empty());
+    WriteFileBytes(m_staging / ProgramName, unstartable);
+    startScript();
+    stopProgram();
+    ASSERT_TRUE(WaitFor([this] { return newProgramRan(); })) << "no program was started again";
+    ASSERT_TRUE(WaitFor([this] { return scriptDone(); })) << "the script did not end";
+    EXPECT_EQ(ReadFileBytes(m_home / ProgramName), m_oldProgram);
+    EXPECT_EQ(ReadFileBytes(m_staging / "ZOR 27.rejected"), unstartable);
+    EXPECT_FALSE(fs::exists(m_staging / ProgramName)) << "a later script would install it again";
+    EXPECT_FALSE(fs::exists(keptCopy()));
 }
 
 TEST_F(ReplacementTest, KeepsTheOldProgramWhenTheCopyFails) {
@@ -193,7 +212,20 @@ TEST_F(ReplacementTest, WithoutACompleteDownloadNothingIsReplaced) {
     EXPECT_TRUE(fs::exists(m_staging / "ZOR 27.4321.part"));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// A batch script cannot take the update lock: while it works it holds a file open that a copy of the
+// program cannot remove, which tells that copy that an update is under way; once it ends the file
+// goes with "tempZOR".
+TEST_F(ReplacementTest, HoldsItsMarkWhileItWorks) {
+    startScript();
+    const fs::path mark = m_staging / "ZOR 27.run";
+    ASSERT_TRUE(fs::exists(mark));
+    EXPECT_FALSE(::DeleteFileW(mark.wstring().c_str())) << "another copy could start an update now";
+    stopProgram();
+    ASSERT_TRUE(WaitFor([this] { return newProgramRan(); }));
+    EXPECT_FALSE(fs::exists(m_staging));
+}
+#else
 // The shell script shares the program's update lock: it replaces nothing while the lock is held
 // (the program holds it until it ends), and holds it itself while it works.
 TEST_F(ReplacementTest, WaitsForTheUpdateLockAndHoldsIt) {
