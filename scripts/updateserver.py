@@ -7,13 +7,31 @@ import threading
 UPDATE_PATH = "/zorprogs/ZOR%2027.exe"
 
 
-class UpdateServer:
-    """Answers the update path as `mode` says: full, error, truncated or empty; logs every request."""
+def portal_page():
+    """An intranet portal's "not found" page, complete, of 3,760 bytes."""
+    head = "<!DOCTYPE html>\n<html lang=\"ru\"><head><meta charset=\"utf-8\"><title>Портал</title></head><body>\n"
+    tail = "</body></html>\n"
+    line = "<p>Запрошенная страница не найдена. Вернитесь на главную страницу портала.</p>\n"
+    page = head
+    while len((page + line + tail).encode()) <= 3760:
+        page += line
+    page = (page + tail).encode()
+    return page + b" " * (3760 - len(page))
 
-    def __init__(self, body):
+
+class UpdateServer:
+    """Answers the update path as `mode` says: full, error, truncated, empty, html (a portal's page of
+    3,760 bytes with status 200 and its length) or silent (the request accepted and nothing sent
+    until `hold` seconds have passed or the server closes); logs every request, and in `held` the
+    silent requests whose hold ran out."""
+
+    def __init__(self, body, hold=120):
         self.body = body
         self.mode = "full"
         self.requests = []
+        self.held = []
+        self.hold = hold
+        self.closing = threading.Event()
         server = self
 
         class Handler(http.server.BaseHTTPRequestHandler):
@@ -25,7 +43,18 @@ class UpdateServer:
             def do_GET(self):
                 server.requests.append((self.path, self.headers.get("User-Agent", "")))
                 mode = server.mode if self.path == UPDATE_PATH else "error"
-                if mode == "error":
+                if mode == "silent":
+                    if not server.closing.wait(server.hold):
+                        server.held.append(self.path)
+                    self.close_connection = True
+                    return
+                if mode == "html":
+                    page = portal_page()
+                    self.send_response(200)
+                    self.send_header("Content-Type", "text/html; charset=utf-8")
+                    self.send_header("Content-Length", str(len(page)))
+                    payload = page
+                elif mode == "error":
                     page = b"<html><body><h1>404 Not Found</h1></body></html>"
                     self.send_response(404)
                     self.send_header("Content-Type", "text/html")
@@ -54,5 +83,6 @@ class UpdateServer:
         return f"127.0.0.1:{self.http.server_address[1]}"
 
     def close(self):
+        self.closing.set()
         self.http.shutdown()
         self.http.server_close()

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the program for 64-bit Windows, with its tests, against the SDK that scripts/windows-sdk.sh
 # makes (once per machine), into build-win/ (ZOR_WIN_BUILD_DIR), and installs the folder to copy to a
-# Windows machine into build-win/ZOR 27/: "ZOR 27.exe", zor27-config.exe, zor27-makedb.exe, the DLLs
-# and plugins they load, translations\, db\, and a demo Data\ folder (bootstrap file and embedded
+# Windows machine into build-win/ZOR 27/: "ZOR 27.exe", zor27-config.exe, zor27-makedb.exe (each one
+# executable, linked statically), db\, and a demo Data\ folder (bootstrap file and embedded
 # database) written by the program's own tools, run under Wine.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)

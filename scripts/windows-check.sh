@@ -3,7 +3,7 @@
 # package (scripts/windows-msi.sh, twice: a version and the next one), and runs them under Wine,
 # headless: the test executables on Qt's offscreen platform, the driver's cases against the SQL
 # Server stand-in through Wine's ODBC (which hands the calls to the host's unixODBC and FreeTDS), then
-# on Xvfb the program itself used as a user would (scripts/user-session.py), its update end to end
+# on Xvfb the program itself (whose folder holds no DLL) used as a user would (scripts/user-session.py), its update end to end
 # (scripts/windows-update-check.py) and the package installed, upgraded and removed
 # (scripts/windows-package-check.py).
 set -euo pipefail
@@ -18,6 +18,8 @@ version=$(basename "$package" .msi)
 version=${version#ZOR27-}
 newer=$(ZOR_WIN_BUILD_DIR="$build" "$top/scripts/windows-msi.sh" "${version%.*}.$((${version##*.} + 1))" | tail -n 1)
 source "$top/scripts/wine-env.sh" "$build"
+echo "The programs import Windows' own DLLs only:"
+"$top/scripts/windows-imports.sh" "$build/ZOR 27"
 # The SQL Server stand-in: the shared one beside the project when it is there, else the copy in tests.
 standin="$top/../shared/tools/tds_standin.py"
 [ -f "$standin" ] || standin="$top/tests/support/tds_standin.py"

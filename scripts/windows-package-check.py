@@ -22,7 +22,7 @@ import tempfile
 import time
 
 from updateserver import UpdateServer
-from xsession import SIGN_IN_TITLE, Display, report_output, step, wait_for
+from xsession import SIGN_IN_TITLE, Display, report_output, step, wait_for, wine_running
 
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver64"
@@ -60,8 +60,6 @@ def main():
     display = Display("1024x768")
     server = UpdateServer(b"never served")
     env = dict(display.env(), WINEPREFIX=prefix, ZOR27_UPDATE_SERVER=server.address)
-    # Only what the package installs: no DLL from the build's folders.
-    env.pop("WINEPATH", None)
     installed = os.path.join(prefix, "drive_c", "Program Files", "ZOR 27")
     data = os.path.join(installed, "Data")
     log = tempfile.TemporaryFile()
@@ -93,7 +91,7 @@ def main():
                 if name == "ZOR 27.lnk" and "Start Menu" in root]
 
     def programs_running():
-        return subprocess.run(["pgrep", "-f", r"ZOR 27\.exe"], capture_output=True).returncode == 0
+        return wine_running(prefix, r"ZOR 27\.exe")
 
     try:
         took = msiexec("/i", windows_path(args.package))

@@ -3,13 +3,18 @@
 
 A copy of the installed folder in a writable place gets an embedded database whose GET_USER orders
 an update. An HTTP server here (127.0.0.1) stands in for the update server and answers the
-program's WinInet request for /zorprogs/ZOR 27.exe in turn with an error page, a truncated body and
-an empty body (each time: the message box shows, the program ends, its executable is unchanged byte
-for byte and no script is left), and then with the next build: the old program ends, the real
-"ZOR 27.bat" run by Wine's command interpreter puts the served file in place byte for byte, removes
-tempZOR and starts it, and the new program's sign-in dialog deletes the script. The program is
-started from another working directory than its folder, as a shortcut elsewhere would.
-Prints each step with its time; exits non-zero at the first that fails.
+program's WinInet request for /zorprogs/ZOR 27.exe in turn with an error page, a truncated body, an
+empty body, a portal's page with status 200 and nothing at all (each time: the message box shows, a
+silent server's within the program's 30 s limit while the server still holds the request, the
+program ends, its executable is unchanged byte for byte and no script is left). Then with a build
+that the loader cannot start (an imported DLL renamed): the real "ZOR 27.bat" puts it in place,
+finds that it does not start, puts the old program back and starts it. Then with the next build,
+while a second copy runs from the same folder: the first copy ends and its script waits for the
+second; the second, signing in, says that the update is under way and ends without a request; the
+script puts the served file in place byte for byte, removes tempZOR and starts it, and the new
+program's sign-in dialog deletes the script. The programs are started from another working
+directory than their folder, as a shortcut elsewhere would. Prints each step with its time; exits
+non-zero at the first that fails.
 """
 import argparse
 import os
@@ -21,7 +26,7 @@ import tempfile
 import time
 
 from updateserver import UPDATE_PATH, UpdateServer
-from xsession import SIGN_IN_TITLE, Display, report_output, step, stop, wait_for
+from xsession import SIGN_IN_TITLE, Display, report_output, step, stop, wait_for, wine_running
 
 WINE = "/usr/lib/wine/wine64"
 NOTICE_TITLE = "Уведомление"
@@ -33,9 +38,28 @@ def read(path):
         return file.read()
 
 
-def running(pattern):
-    """Wine processes whose command line matches (the program, or the interpreter of its script)."""
-    return subprocess.run(["pgrep", "-f", pattern], capture_output=True).returncode == 0
+def unstartable(program):
+    """The program with the name of the first DLL of its import table changed to one that no system
+    has, as a build against another toolkit looks to the loader."""
+    image = bytearray(program)
+    pe = int.from_bytes(image[0x3C:0x40], "little")
+    sections = int.from_bytes(image[pe + 6:pe + 8], "little")
+    optional = pe + 24
+    optional_size = int.from_bytes(image[pe + 20:pe + 22], "little")
+    imports = int.from_bytes(image[optional + 120:optional + 124], "little")  # PE32+: data directory 1
+
+    def offset(rva):
+        for index in range(sections):
+            entry = optional + optional_size + 40 * index
+            size, address, _, raw = (int.from_bytes(image[entry + at:entry + at + 4], "little")
+                                     for at in (8, 12, 16, 20))
+            if address <= rva < address + size:
+                return rva - address + raw
+        raise RuntimeError(f"no section holds RVA {rva:#x}")
+
+    name = offset(int.from_bytes(image[offset(imports) + 12:offset(imports) + 16], "little"))
+    image[name:name + 3] = b"ZQX"
+    return bytes(image)
 
 
 def main():
@@ -60,8 +84,7 @@ def main():
     env_extra = {"ZOR27_UPDATE_SERVER": server.address}
     display = Display("1024x768")
     env = dict(display.env(), **env_extra)
-    # The copy runs on the DLLs of its own folder only, as on a workstation.
-    env.pop("WINEPATH", None)
+    prefix = env["WINEPREFIX"]
     log = tempfile.TemporaryFile()
     runs = []
     try:
@@ -76,12 +99,15 @@ def main():
             return program_run, time.monotonic()
 
         for mode, what in (("error", "an error page (404)"), ("truncated", "a body cut off at half"),
-                           ("empty", "an empty body")):
+                           ("empty", "an empty body"), ("html", "a portal's page with status 200"),
+                           ("silent", "a server that accepts and sends nothing")):
             server.mode = mode
             requests_before = len(server.requests)
             program_run, signed_in = sign_in()
-            notice = display.window(f"^{NOTICE_TITLE}$", timeout=60)
+            notice = display.window(f"^{NOTICE_TITLE}$", timeout=90)
             shown = time.monotonic() - signed_in
+            if server.held:
+                raise RuntimeError(f"the message came only after the server let go ({shown:.1f} s)")
             if args.screenshot and mode == "error":
                 display.screenshot(args.screenshot)
             display.keys(notice, "Return")
@@ -100,13 +126,62 @@ def main():
                  "its executable unchanged byte for byte, no script")
 
         server.mode = "full"
+        server.body = unstartable(old_program)
         program_run, signed_in = sign_in()
+        code = program_run.wait(60)
+        if code != 0:
+            raise RuntimeError(f"the old program ended with exit code {code}")
+        # The old program has ended: a sign-in dialog now is the old program's, started again.
+        display.window(f"^{SIGN_IN_TITLE}$", timeout=120)
+        started = time.monotonic() - signed_in
+        if read(program) != old_program:
+            raise RuntimeError("the executable is not the old one")
+        rejected = os.path.join(temp_folder, "ZOR 27.rejected")
+        if not os.path.exists(rejected) or read(rejected) != server.body:
+            raise RuntimeError("the build that cannot start is not kept aside as ZOR 27.rejected")
+        if os.path.exists(os.path.join(temp_folder, "ZOR 27.exe")):
+            raise RuntimeError("the build that cannot start is still there to be installed")
+        wait_for(lambda: not os.path.exists(script), 30, "the script deleted by the old program")
+        step(f"a build that cannot start (imported DLL renamed): the old program back byte for byte and its "
+             f"sign-in dialog shown {started:.1f} s after the sign-in; the served file kept aside")
+        display.keys(display.window(f"^{SIGN_IN_TITLE}$"), "alt+F4")
+        wait_for(lambda: not wine_running(prefix, r"ZOR 27\.(exe|bat)"), 60, "the old program ended")
+
+        # A second copy from the same folder is running when the first one updates it.
+        server.body = new_program
+        second = subprocess.Popen([WINE, program], cwd=work, env=env, stdout=log, stderr=log)
+        runs.append(second)
+        second_dialog = display.window(f"^{SIGN_IN_TITLE}$")
+        program_run = subprocess.Popen([WINE, program], cwd=work, env=env, stdout=log, stderr=log)
+        runs.append(program_run)
+        wait_for(lambda: len(display.windows(f"^{SIGN_IN_TITLE}$")) == 2, 90, "the first copy's sign-in dialog")
+        first_dialog = [window for window in display.windows(f"^{SIGN_IN_TITLE}$") if window != second_dialog][0]
+        display.type(first_dialog, "demo")
+        display.keys(first_dialog, "Tab")
+        display.type(first_dialog, "demo")
+        display.keys(first_dialog, "Return")
+        signed_in = time.monotonic()
         code = program_run.wait(60)
         ended = time.monotonic() - signed_in
         if code != 0:
             raise RuntimeError(f"the old program ended with exit code {code}")
-        step(f"the next build served: the old program ended {ended:.1f} s after the sign-in (exit code 0)")
-        # The old program has ended, and its windows with it: a sign-in dialog now is the new program's.
+        step(f"the next build served: the first copy ended {ended:.1f} s after the sign-in (exit code 0)")
+        wait_for(lambda: os.path.exists(os.path.join(temp_folder, "ZOR 27.run")), 30, "the script at work")
+        requests_before = len(server.requests)
+        display.type(second_dialog, "demo")
+        display.keys(second_dialog, "Tab")
+        display.type(second_dialog, "demo")
+        display.keys(second_dialog, "Return")
+        notice = display.window(f"^{NOTICE_TITLE}$", timeout=60)
+        display.keys(notice, "Return")
+        code = second.wait(60)
+        if code != 0:
+            raise RuntimeError(f"the second copy ended with exit code {code}")
+        if server.requests[requests_before:]:
+            raise RuntimeError(f"the second copy downloaded: {server.requests[requests_before:]}")
+        step("the second copy, signing in while the first copy's script waits for it, said that the update "
+             "is under way and ended (exit code 0) without a request")
+        # Both copies have ended, and their windows with them: a sign-in dialog now is the new program's.
         display.window(f"^{SIGN_IN_TITLE}$", timeout=120)
         started = time.monotonic() - signed_in
         step(f"the new program's sign-in dialog is shown {started:.1f} s after the sign-in")
@@ -119,7 +194,7 @@ def main():
              "the new program deleted the script")
         # The new program ends as a user closes it; the interpreter that started it ends with it.
         display.keys(display.window(f"^{SIGN_IN_TITLE}$"), "alt+F4")
-        wait_for(lambda: not running(r"ZOR 27\.(exe|bat)"), 60, "the new program and its script ended")
+        wait_for(lambda: not wine_running(prefix, r"ZOR 27\.(exe|bat)"), 60, "the new program and its script ended")
         step("passed")
         return 0
     except Exception as error:  # every failure is reported with the program's own output

@@ -1,6 +1,7 @@
 """What the checks that use a program as a user would share: an X display of its own, xdotool on it,
 and the steps they print."""
 import os
+import re
 import subprocess
 import sys
 import time
@@ -92,6 +93,27 @@ def report_output(log, heading="The program's output"):
     output = log.read().decode(errors="replace")
     if output.strip():
         print(f"{heading}:\n" + output[-4000:], file=sys.stderr)
+
+
+def wine_running(prefix, pattern):
+    """Whether a process of this Wine prefix (its WINEPREFIX, as the check set it) runs a command line
+    that matches the pattern: the check's own programs and scripts, never those of another prefix."""
+    expression = re.compile(pattern)
+    wanted = b"WINEPREFIX=" + os.fsencode(prefix)
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/environ", "rb") as environ:
+                if wanted not in environ.read().split(b"\0"):
+                    continue
+            with open(f"/proc/{entry}/cmdline", "rb") as cmdline:
+                command = cmdline.read().replace(b"\0", b" ").decode(errors="replace")
+        except OSError:  # ended meanwhile, or not ours to read
+            continue
+        if expression.search(command):
+            return True
+    return False
 
 
 def stop(runs):

@@ -12,9 +12,12 @@
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
@@ -145,8 +148,31 @@ protected:
         ASSERT_TRUE(program.waitForStarted());
     }
 
+    // An update server that gives the next build: these bytes.
+    const TestHttpServer& serve(const std::string& nextBuild) {
+        const fs::path file = m_installation.home().parent_path() / "next-build";
+        WriteFileBytes(file, nextBuild);
+        m_updateServer = std::make_unique<TestHttpServer>(
+            std::vector<std::pair<std::string, std::string>>{{UpdatePath, file.string()}});
+        EXPECT_EQ(m_updateServer->error(), "");
+        return *m_updateServer;
+    }
+
+    // The installed program started, signed in (the server orders the update) and ended by its
+    // quit timer, two seconds after its script started.
+    void signInAndWaitForTheEnd() {
+        QProcess oldRun;
+        startProgram(oldRun, m_updateServer->hostAndPort());
+        ASSERT_TRUE(m_display.pressEnterIn(oldRun.processId(), SignInTitle))
+            << "no sign-in dialog of the program came up";
+        ASSERT_TRUE(oldRun.waitForFinished(60000)) << "the old program did not end";
+        EXPECT_EQ(oldRun.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(oldRun.exitCode(), 0);
+    }
+
     ProgramCopy m_installation;
     Display m_display;
+    std::unique_ptr<TestHttpServer> m_updateServer;
 };
 
 } // namespace
@@ -154,21 +180,10 @@ protected:
 TEST_F(EndToEndTest, UpdateReplacesTheProgramAndTheNewOneRemovesTheScript) {
     // The next build: the same program with a mark of its own after its last byte, which keeps it
     // runnable and tells it from the running one.
-    const fs::path nextBuild = m_installation.home().parent_path() / "next-build";
     const std::string oldProgram = ReadFileBytes(m_installation.program());
     const std::string newProgram = oldProgram + "\nzor27 next build\n";
-    WriteFileBytes(nextBuild, newProgram);
-    TestHttpServer server({{UpdatePath, nextBuild.string()}});
-    ASSERT_EQ(server.error(), "");
-
-    QProcess oldRun;
-    startProgram(oldRun, server.hostAndPort());
-    ASSERT_TRUE(m_display.pressEnterIn(oldRun.processId(), SignInTitle))
-        << "no sign-in dialog of the program came up";
-    // The quit timer ends the program two seconds after its script started.
-    ASSERT_TRUE(oldRun.waitForFinished(60000)) << "the old program did not end";
-    EXPECT_EQ(oldRun.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(oldRun.exitCode(), 0);
+    const TestHttpServer& server = serve(newProgram);
+    signInAndWaitForTheEnd();
 
     // Once its start check has passed, the script removes tempZOR and starts the new program.
     std::vector<pid_t> running;
@@ -200,19 +215,11 @@ TEST_F(EndToEndTest, UpdateReplacesTheProgramAndTheNewOneRemovesTheScript) {
 // The next build cannot start on this machine (it needs a library the system lacks, as a build
 // against another toolkit would): the script finds it out, puts the old program back and starts it.
 TEST_F(EndToEndTest, ANextBuildThatCannotStartLeavesTheOldProgramStarted) {
-    const fs::path nextBuild = m_installation.home().parent_path() / "next-build";
     const std::string oldProgram = ReadFileBytes(m_installation.program());
     const std::string unstartable = testsupport::UnstartableProgram(oldProgram);
     ASSERT_FALSE(unstartable.empty());
-    WriteFileBytes(nextBuild, unstartable);
-    TestHttpServer server({{UpdatePath, nextBuild.string()}});
-    ASSERT_EQ(server.error(), "");
-
-    QProcess oldRun;
-    startProgram(oldRun, server.hostAndPort());
-    ASSERT_TRUE(m_display.pressEnterIn(oldRun.processId(), SignInTitle))
-        << "no sign-in dialog of the program came up";
-    ASSERT_TRUE(oldRun.waitForFinished(60000)) << "the old program did not end";
+    serve(unstartable);
+    signInAndWaitForTheEnd();
 
     std::vector<pid_t> running;
     ASSERT_TRUE(WaitFor([&] { return !(running = processesRunning(m_installation.program())).empty(); },
