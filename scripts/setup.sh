@@ -11,7 +11,7 @@ packages=("$@")
     libxlsxwriter-dev poppler-utils unzip
     xvfb xauth xdotool python3
     dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
-    fonts-dejavu-core fonts-liberation
+    fonts-dejavu-core fonts-liberation locales
 )
 missing=()
 for package in "${packages[@]}"; do
@@ -29,4 +29,14 @@ if ! odbcinst -q -d -n FreeTDS >/dev/null 2>&1; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo odbcinst -i -d -f /usr/share/tdsodbc/odbcinst.ini
+fi
+# The users' locales, in which the tests also write files (and Wine runs as a Russian workstation).
+if [ $# -eq 0 ]; then
+    for wanted in ru_RU de_DE; do
+        if ! locale -a 2>/dev/null | grep -qx "$wanted.utf8"; then
+            sudo=""
+            [ "$(id -u)" -eq 0 ] || sudo="sudo"
+            $sudo localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8"
+        fi
+    done
 fi

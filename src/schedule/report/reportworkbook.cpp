@@ -1,5 +1,6 @@
 #include "reportworkbook.h"
 
+#include "platform/classicnumbers.h"
 #include "reporterror.h"
 #include "schedulereport.h"
 
@@ -78,6 +79,8 @@ QByteArray ReportWorkbook::Xlsx(const ScheduleReport& report) {
 }
 
 QByteArray ReportWorkbook::Xlsx(const QList<ScheduleReport>& reports) {
+    // The library writes its numbers (column widths, margins) with the C library's formatting.
+    const platform::ClassicNumbersScope decimalPoint;
     QTemporaryDir folder;
     if (!folder.isValid())
         throw ReportError(QString::fromUtf8("Не удалось создать временную папку: ") + folder.errorString());

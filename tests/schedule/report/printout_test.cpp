@@ -180,6 +180,21 @@ TEST_F(PrintoutTest, PdfHoldsTheHeadingAndEveryRowInOrderWithTitlesOnEveryPage) 
     }
 }
 
+// Under the users' own locales (the toolkit takes the C library's locale from the environment on
+// Linux) every number in the workbook's XML still has a decimal point.
+TEST_F(PrintoutTest, ExcelNumbersHaveADecimalPointInEveryLocale) {
+    for (const char* name : UserLocales) {
+        SCOPED_TRACE(name);
+        const ProcessLocale locale(name);
+        if (!locale.active())
+            GTEST_SKIP() << "the machine lacks the locale " << name << " (scripts/setup.sh makes it)";
+        ASSERT_TRUE(m_printout().saveExcel(target("schedule.xlsx")));
+        EXPECT_EQ(NumbersWithoutDecimalPoint(target("schedule.xlsx")), "");
+        EXPECT_EQ(ReadSheet(target("schedule.xlsx")).cells.at(CellName(0, 0)).text,
+                  QString::fromUtf8("График проведения контроля"));
+    }
+}
+
 TEST_F(PrintoutTest, ExcelHoldsTheSameValuesWithDateCells) {
     const std::optional<ScheduleReport> report = m_printout().take();
     ASSERT_TRUE(report);

@@ -11,7 +11,11 @@
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
+#include <clocale>
 #include <map>
+#include <string>
 
 namespace reportreadback {
 
@@ -117,5 +121,51 @@ inline QString CellName(int column, int row) {
 inline double ExcelSerial(const QDateTime& value) {
     return QDate(1899, 12, 30).daysTo(value.date()) + value.time().msecsSinceStartOfDay() / 86400000.0;
 }
+
+// The attributes of a workbook's XML parts that hold a number written with anything but a decimal
+// point ("13,7109375"), one "part: name=value" a line; a strict reader refuses those.
+inline std::string NumbersWithoutDecimalPoint(const QString& xlsx) {
+    QStringList wrong;
+    const QRegularExpression localNumber(QStringLiteral("^-?[0-9]+,[0-9]+$"));
+    const QStringList parts =
+        Run(ZOR_UNZIP, {"-Z1", testsupport::HostPath(xlsx)}).split('\n', Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        if (!part.endsWith(QLatin1String(".xml")))
+            continue;
+        // unzip reads a member's name as a pattern: "[" stands for itself only in brackets.
+        QXmlStreamReader xml(Member(xlsx, QString(part).replace(QLatin1String("["), QLatin1String("[[]"))));
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            for (const QXmlStreamAttribute& attribute : xml.attributes())
+                if (localNumber.match(attribute.value()).hasMatch())
+                    wrong << part + ": " + attribute.qualifiedName().toString() + "=" +
+                                 attribute.value().toString();
+        }
+        if (xml.hasError())
+            wrong << part + ": " + xml.errorString();
+    }
+    return wrong.join(QLatin1Char('\n')).toStdString();
+}
+
+// The process's C locale set from a name for as long as it lives, as the toolkit sets it from the
+// user's environment at start; active() is false when the machine lacks that locale.
+class ProcessLocale {
+public:
+    explicit ProcessLocale(const char* name) : m_previous(std::setlocale(LC_ALL, nullptr)) {
+        m_active = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~ProcessLocale() { std::setlocale(LC_ALL, m_previous.c_str()); }
+    ProcessLocale(const ProcessLocale&) = delete;
+    ProcessLocale& operator=(const ProcessLocale&) = delete;
+    bool active() const { return m_active; }
+
+private:
+    std::string m_previous;
+    bool m_active = false;
+};
+
+// The users' locales, in which the files must still be read strictly.
+inline const char* const UserLocales[] = {"ru_RU.UTF-8", "de_DE.UTF-8"};
 
 } // namespace reportreadback

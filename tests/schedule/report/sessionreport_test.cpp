@@ -96,6 +96,19 @@ TEST_F(SessionReportTest, ThePrintedDayTableAndAFilterInTheHeading) {
     EXPECT_TRUE(all.contains(days.day(0).toString("dd.MM.yyyy")));
 }
 
+TEST_F(SessionReportTest, TheWorkbookHasDecimalPointsInEveryLocale) {
+    const QString path = m_files.filePath("session.xlsx");
+    for (const char* name : UserLocales) {
+        SCOPED_TRACE(name);
+        const ProcessLocale locale(name);
+        if (!locale.active())
+            GTEST_SKIP() << "the machine lacks the locale " << name << " (scripts/setup.sh makes it)";
+        WriteReportFile(path, SessionReport::Xlsx(*m_overview));
+        EXPECT_EQ(NumbersWithoutDecimalPoint(path), "");
+        EXPECT_EQ(ReadSheet(path, 2).cells.empty(), false);
+    }
+}
+
 TEST_F(SessionReportTest, TheWorkbookHoldsBothViewsWithDateCellsAndFrozenTitles) {
     const QString path = m_files.filePath("session.xlsx");
     WriteReportFile(path, SessionReport::Xlsx(*m_overview));
