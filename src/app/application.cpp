@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "platform/silentabort.h"
+#include "programlocale.h"
 #include "toolkittranslation.h"
 
 #include <QDialog>
@@ -13,6 +14,7 @@
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setTitle(DefaultTitle);
+    InstallProgramLocale();
     InstallRussianToolkitTranslation(*this);
     // Only the main window's closing ends the main loop; a message box shown while no other window
     // is visible must not end it.

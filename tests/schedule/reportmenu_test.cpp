@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -95,4 +96,37 @@ TEST_F(ReportMenuTest, PreviewShowsThePrintedPages) {
     reportMenu().previewAction()->trigger();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(m_shell.errors.isEmpty()) << m_shell.errors.join('|').toStdString();
+}
+
+// The current cell is covered by the cell editor: a right click there opens the editor's menu, which
+// offers the grid's entries after its own, enabled as in the grid's menu.
+TEST_F(ReportMenuTest, RightClickOnTheCurrentCellOffersTheGridsEntriesToo) {
+    showWindow();
+    pickDemoGroup();
+    QWidget* editor = m_window->DBGrid1->findChild<QWidget*>(QStringLiteral("InplaceEditor"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->isVisible());
+    QStringList texts;
+    QStringList enabled;
+    QTimer::singleShot(0, [&] {
+        auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (shown == nullptr)
+            return;
+        for (QAction* action : shown->actions()) {
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+            if (action->isEnabled() && !action->isSeparator())
+                enabled << action->text();
+        }
+        shown->close();
+    });
+    const QPoint at = editor->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, editor->mapToGlobal(at));
+    QCoreApplication::sendEvent(editor, &event);
+
+    EXPECT_EQ(texts.join(u'|').toStdString(),
+              "Вырезать|Копировать|Вставить|Удалить|-|Выделить все|-|Печать…|Предварительный просмотр…|-|"
+              "Сохранить в PDF…|Сохранить в Excel…");
+    for (const char* entry :
+         {"Печать…", "Предварительный просмотр…", "Сохранить в PDF…", "Сохранить в Excel…"})
+        EXPECT_TRUE(enabled.contains(QString::fromUtf8(entry))) << entry;
 }

@@ -614,7 +614,8 @@ bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-// The editor's menu, with its commands run by the cell editor.
+// The editor's menu, with its commands run by the cell editor, then the grid's own entries (which
+// run themselves when chosen).
 void TDBGrid::showContextMenu(const QPoint& globalPos) {
     const EditorText& text = m_editor.editor();
     const bool modifiable = m_editor.canModify();
@@ -630,6 +631,11 @@ void TDBGrid::showContextMenu(const QPoint& globalPos) {
     paste->setEnabled(modifiable && !QGuiApplication::clipboard()->text().isEmpty());
     remove->setEnabled(modifiable && text.hasSelection());
     selectAll->setEnabled(text.length() > 0 && !text.wholeSelected());
+    if (!m_gridMenuActions.isEmpty()) {
+        emit gridMenuActionsShowing();
+        menu.addSeparator();
+        menu.addActions(m_gridMenuActions);
+    }
     QAction* chosen = menu.exec(globalPos);
     if (chosen == cut) {
         const QString removed = m_editor.cut();

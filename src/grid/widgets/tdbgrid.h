@@ -6,6 +6,7 @@
 #include "grid/textmeasure.h"
 
 #include <QAbstractScrollArea>
+#include <QAction>
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -73,7 +74,13 @@ public:
     // A data cell in the client area (the viewport), by row shown and column.
     QRect cellRect(int row, int column) const;
 
+    // The entries of the grid's own menu, which the cell editor's menu offers too, after its own:
+    // the current cell is covered by the editor, whose menu a right click there opens.
+    void setGridMenuActions(const QList<QAction*>& actions) { m_gridMenuActions = actions; }
+
 signals:
+    // The cell editor's menu is about to show the grid's entries: the owner enables them.
+    void gridMenuActionsShowing();
     // Ctrl+F: the owner opens the find dialog, modal, with this text to search for (the text
     // selected in the cell editor).
     void findRequested(const QString& text);
@@ -141,4 +148,5 @@ private:
     int m_sizingX = 0;
     int m_wheelRest = 0;
     const CellDecoration* m_decoration = nullptr;
+    QList<QAction*> m_gridMenuActions;
 };

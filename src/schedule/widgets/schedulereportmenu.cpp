@@ -27,6 +27,8 @@ ScheduleReportMenu::ScheduleReportMenu(TDBGrid& grid, const ProgramContext& cont
     m_excel =
         m_menu->addAction(QString::fromUtf8("Сохранить в Excel…"), this, &ScheduleReportMenu::saveAsExcel);
     connect(m_menu, &QMenu::aboutToShow, this, &ScheduleReportMenu::updateActions);
+    grid.setGridMenuActions(m_menu->actions());
+    connect(&grid, &TDBGrid::gridMenuActionsShowing, this, &ScheduleReportMenu::updateActions);
     grid.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&grid, &QWidget::customContextMenuRequested, this, &ScheduleReportMenu::showMenu);
     m_askFileName = [this](const QString& caption, const QString& suggested, const QString& filter) {
