@@ -43,7 +43,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& error) {
         showException(error);
     } catch (...) {
-        showException(std::runtime_error("Unknown error"));
+        showException(std::runtime_error("Неизвестная ошибка"));
     }
     return false;
 }

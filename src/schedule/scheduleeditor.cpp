@@ -5,6 +5,7 @@
 #include "data/dataerror.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
+#include "platform/silentabort.h"
 
 #include <exception>
 
@@ -186,7 +187,26 @@ bool ScheduleEditor::showEntry(const QVariant& year, const QVariant& semester, c
 }
 
 void ScheduleEditor::save() {
-    m_data.ADOQ_RatingTable->post();
+    try {
+        m_data.ADOQ_RatingTable->post();
+    } catch (const platform::SilentAbort&) {
+        throw;
+    } catch (const std::exception& error) {
+        // A refusal by a server that still answers keeps its own words; a lost or refused connection
+        // (the driver's words for it are terse, sometimes only "Unknown error") says what happened
+        // and what to do, the driver's text in brackets.
+        if (m_data.ADOCon->isOpen())
+            throw;
+        throw DataError(LostConnectionOnSaveText(QString::fromUtf8(error.what())));
+    }
+}
+
+QString ScheduleEditor::LostConnectionOnSaveText(const QString& reason) {
+    QString text = QString::fromUtf8("Строка не сохранена: связь с сервером прервалась");
+    if (!reason.trimmed().isEmpty())
+        text += QStringLiteral(" (") + reason.trimmed() + u')';
+    return text + QString::fromUtf8(". Введённые значения остались в строке; нажмите «Сохранить» снова, "
+                                    "когда сервер ответит.");
 }
 
 void ScheduleEditor::setSaveButton(std::function<void(bool)> saveButton) {

@@ -52,8 +52,11 @@ public:
     bool showEntry(const QVariant& year, const QVariant& semester, const QVariant& faculty,
                    const QString& groupKey, const QString& scheduleKey, int row);
 
-    // The Save button: posts the schedule, nothing else.
+    // The Save button: posts the schedule, nothing else. A post that fails with the connection lost or
+    // refused raises DataError with LostConnectionOnSaveText; the values stay in the row.
     void save();
+    // "Строка не сохранена: связь с сервером прервалась (REASON). …" with what to do next.
+    static QString LostConnectionOnSaveText(const QString& reason);
     bool saveEnabled() const { return m_saveEnabled; }
     // The button the state goes to: enabled after a row enters edit, disabled after a post and
     // whenever no row is in edit.

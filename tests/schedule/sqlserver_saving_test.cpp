@@ -87,7 +87,8 @@ TEST_F(SqlServerSavingTest, ARowChangedBySomeoneElseIsRefusedAndKeepsTheValues) 
 TEST_F(SqlServerSavingTest, ALostConnectionIsReopenedByTheNextSave) {
     dropNext("^UPDATE");
     type(m_data.ADOQ_RatingTableAudience_1, "Е-2");
-    EXPECT_EQ(ErrorText([&] { m_editor->save(); }), "Unexpected EOF from the server");
+    EXPECT_EQ(ErrorText([&] { m_editor->save(); }),
+              ScheduleEditor::LostConnectionOnSaveText("Unexpected EOF from the server"));
     EXPECT_EQ(schedule().state(), DataSetState::Edit);
     EXPECT_EQ(m_data.ADOQ_RatingTableAudience_1->asString(), QString::fromUtf8("Е-2"));
     EXPECT_TRUE(m_editor->saveEnabled());
@@ -102,14 +103,19 @@ TEST_F(SqlServerSavingTest, ALostConnectionIsReopenedByTheNextSave) {
     EXPECT_EQ(sessionsSince(before), QStringList({"login zor_demo", "SET DATEFORMAT dmy"}));
 }
 
-// The server is away for a while: Saves fail with the driver's texts and keep the values, and the
-// first Save after the server is back succeeds without a restart.
+// The server is away for a while: Saves fail saying in Russian that the link is gone and what to do,
+// the driver's texts in brackets, and keep the values; the first Save after the server is back
+// succeeds without a restart.
 TEST_F(SqlServerSavingTest, SavingWorksAgainOnceTheServerIsBack) {
     type(m_data.ADOQ_RatingTableAudience_1, "Ж-5");
     m_standIn->stop();
+    const QString said = QString::fromUtf8("Строка не сохранена: связь с сервером прервалась (");
+    const QString next = QString::fromUtf8("). Введённые значения остались в строке; нажмите «Сохранить» "
+                                           "снова, когда сервер ответит.");
     const QString lost = ErrorText([&] { m_editor->save(); });
-    EXPECT_NE(lost, "(no error)");
+    EXPECT_TRUE(lost.startsWith(said) && lost.endsWith(next)) << lost.toStdString();
     const QString refused = ErrorText([&] { m_editor->save(); });
+    EXPECT_TRUE(refused.startsWith(said) && refused.endsWith(next)) << refused.toStdString();
     EXPECT_TRUE(refused.contains("connect", Qt::CaseInsensitive)) << refused.toStdString();
     EXPECT_EQ(schedule().state(), DataSetState::Edit);
     EXPECT_EQ(m_data.ADOQ_RatingTableAudience_1->asString(), QString::fromUtf8("Ж-5"));
