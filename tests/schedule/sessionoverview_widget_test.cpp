@@ -124,6 +124,32 @@ TEST_F(SessionOverviewWindowTest, TheButtonOpensTheFacultysSessionAndAnEntryGoes
     EXPECT_TRUE(m_shell.errors.isEmpty());
 }
 
+// Every cell of the day table shows its whole wrapped text: a row is as tall as its fullest cell,
+// a one-control day with a long discipline included.
+TEST_F(SessionOverviewWindowTest, DayRowsFitTheWrappedTextOfTheirCells) {
+    SessionOverviewWindow* window = openOverview();
+    ASSERT_NE(window, nullptr);
+    window->views()->setCurrentWidget(window->dayView());
+    QTableView* days = window->dayView();
+    const QFontMetrics metrics = days->fontMetrics();
+    const QString longest = QString::fromUtf8("Теория вероятностей и математическая статистика");
+    bool longestSeen = false;
+    for (int row = 0; row < days->model()->rowCount(); ++row) {
+        for (int column = 0; column < days->model()->columnCount(); ++column) {
+            const QString text = days->model()->index(row, column).data().toString();
+            if (text.isEmpty())
+                continue;
+            longestSeen = longestSeen || text.contains(longest);
+            const QRect needed = metrics.boundingRect(QRect(0, 0, days->columnWidth(column) - 8, 100000),
+                                                      Qt::TextWordWrap, text);
+            EXPECT_LE(needed.height() + 6, days->rowHeight(row))
+                << days->model()->headerData(row, Qt::Vertical).toString().toStdString() << " | "
+                << text.toStdString();
+        }
+    }
+    EXPECT_TRUE(longestSeen);
+}
+
 TEST_F(SessionOverviewWindowTest, ARowSavedInTheMainWindowShowsInTheOpenOverview) {
     SessionOverviewWindow* window = openOverview();
     ASSERT_NE(window, nullptr);

@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <climits>
 #include <exception>
 
 namespace {
@@ -175,8 +176,8 @@ void SessionOverviewWindow::buildControls() {
     m_dayView->setWordWrap(true);
     m_dayView->horizontalHeader()->setDefaultSectionSize(fontMetrics().horizontalAdvance(QLatin1Char('x')) *
                                                          26);
-    // Two controls a day show without scrolling inside a cell.
-    m_dayView->verticalHeader()->setDefaultSectionSize(DayRowHeight(1));
+    // A row with one control of two lines, until the rows are fitted to what they hold.
+    m_dayView->verticalHeader()->setDefaultSectionSize(DayRowHeight(2));
     connect(m_dayModel, &QAbstractItemModel::modelReset, this, &SessionOverviewWindow::fitDayRows);
     m_views->addTab(m_listView, QString::fromUtf8("&Список"));
     m_views->addTab(m_dayView, QString::fromUtf8("По &дням"));
@@ -202,18 +203,29 @@ void SessionOverviewWindow::buildControls() {
         connect(view, &QAbstractItemView::activated, this, &SessionOverviewWindow::activate);
 }
 
-int SessionOverviewWindow::DayRowHeight(int controls) const {
-    // Two lines a control: its start time and discipline wrap in a column of the default width.
-    return fontMetrics().lineSpacing() * 2 * std::max(controls, 1) + 8;
+int SessionOverviewWindow::DayRowHeight(int lines) const {
+    return fontMetrics().lineSpacing() * std::max(lines, 1) + 8;
 }
 
+// Each row as tall as the wrapped text of its fullest cell, within MaxDayRowLines; a taller cell
+// shows "…" and its tooltip keeps the whole text. Only cells with controls are measured.
 void SessionOverviewWindow::fitDayRows() {
+    constexpr int MaxDayRowLines = 16;
+    constexpr int CellMargins = 8;
     QHeaderView* rows = m_dayView->verticalHeader();
+    const QFontMetrics metrics = m_dayView->fontMetrics();
     for (int row = 0; row < m_dayModel->rowCount(); ++row) {
-        std::size_t most = 1;
-        for (int column = 0; column < m_dayModel->columnCount(); ++column)
-            most = std::max(most, m_dayModel->cellEntries(row, column).size());
-        rows->resizeSection(row, DayRowHeight(static_cast<int>(most)));
+        int lines = 1;
+        for (int column = 0; column < m_dayModel->columnCount(); ++column) {
+            if (m_dayModel->cellEntries(row, column).empty())
+                continue;
+            const QString text = m_dayModel->index(row, column).data(Qt::DisplayRole).toString();
+            const int width = std::max(m_dayView->columnWidth(column) - CellMargins, 1);
+            const QRect wrapped =
+                metrics.boundingRect(QRect(0, 0, width, INT_MAX / 4), Qt::TextWordWrap, text);
+            lines = std::max(lines, (wrapped.height() + metrics.lineSpacing() - 1) / metrics.lineSpacing());
+        }
+        rows->resizeSection(row, DayRowHeight(std::min(lines, MaxDayRowLines)));
     }
 }
 

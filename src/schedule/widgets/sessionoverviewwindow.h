@@ -71,7 +71,8 @@ private:
     void applyFilter();
     // Each group's row of the day table as tall as its busiest day needs.
     void fitDayRows();
-    int DayRowHeight(int controls) const;
+    // The height of a day row of that many lines of text.
+    int DayRowHeight(int lines) const;
     void activate(const QModelIndex& index);
     QString askFileName(const QString& caption, const QString& extension, const QString& filter);
 
