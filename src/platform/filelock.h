@@ -34,6 +34,11 @@ private:
 #endif
 };
 
+// Whether another handle holds the file (path in UTF-8) open, whatever it lets others do with it: on
+// Windows an open that shares nothing is refused then. Elsewhere the system cannot tell: false.
+// False as well for a missing file.
+bool FileHeldOpen(const std::string& path);
+
 // Renames a file over another (paths in UTF-8) in one step: whoever opens the target sees either
 // the old file or the new one, never a part of either. IoError with the system's code when it fails;
 // the source is then left where it was.

@@ -93,11 +93,16 @@ Download downloadProgram(const Installation& installation) {
     return result;
 }
 
-// A replacement script of another copy is still at work in the folder: the file it holds open
-// cannot be removed. One that a script left behind when it ended is removed here.
+// A batch replacement script of another copy is still at work in the folder: it holds its mark
+// open. A mark that a script left behind when it ended is removed here.
 bool scriptAtWork(const Installation& installation) {
     const QString marker = installation.updateScriptAtWork();
-    return QFile::exists(marker) && !QFile::remove(marker);
+    if (!QFile::exists(marker))
+        return false;
+    if (platform::FileHeldOpen(systemPath(marker)))
+        return true;
+    QFile::remove(marker);
+    return false;
 }
 
 // The system's code for a file that another process holds open without sharing it.

@@ -17,7 +17,7 @@
 // code (a loader that cannot start the executable among them) puts the old executable back, renames
 // the download to "tempZOR\ZOR 27.rejected" and starts the old program. A batch script cannot take
 // the program's update lock: it holds "tempZOR\ZOR 27.run" open while it works instead, which a copy
-// of the program cannot delete meanwhile (Installation::updateScriptAtWork).
+// of the program finds held open meanwhile (Installation::updateScriptAtWork).
 std::string GuardedReplacementScript(int waitSeconds = 300);
 
 // The POSIX shell counterpart that the program writes as "ZOR 27.sh" and runs detached elsewhere.

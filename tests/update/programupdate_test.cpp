@@ -254,25 +254,13 @@ TEST_F(ProgramUpdateTest, ADownloadThatIsNoProgramForThisMachineIsNotInstalled) 
     EXPECT_EQ(m_server.requestsWith("/zorprogs/").size(), std::size(cases));
 }
 
-// A batch script of an earlier update that still works in the folder holds its mark open (which a
-// process of ours cannot imitate here: a mark that cannot be removed stands in, a folder): this copy
-// says so and ends, touching nothing. A mark that a finished script left is removed and passed over.
-TEST_F(ProgramUpdateTest, AScriptStillAtWorkEndsThisCopyTouchingNothing) {
-    fs::create_directories(m_home / "tempZOR" / "ZOR 27.run" / "held");
-    run();
-    EXPECT_EQ(m_events.value(2).toStdString(),
-              "message box: Обновление программы уже выполняется другой её копией.\rДождитесь его окончания "
-              "и запустите программу снова. | Уведомление | 64");
-    EXPECT_TRUE(m_server.requests().empty());
-    EXPECT_FALSE(fs::exists(m_home / "ZOR 27.sh"));
-
-    fs::remove_all(m_home / "tempZOR" / "ZOR 27.run");
+// A batch script of an earlier update leaves its mark behind when it ends: the next update removes
+// it and goes on. (One still held open by a working script, on Windows, is the replacement tests'.)
+TEST_F(ProgramUpdateTest, AMarkThatAFinishedScriptLeftIsPassedOver) {
+    fs::create_directories(m_home / "tempZOR");
     WriteFileBytes(m_home / "tempZOR" / "ZOR 27.run", "");
-    m_events.clear();
-    RecordingView view(m_events);
-    RecordingShell shell(m_events, view);
-    RunProgramUpdate(view, ProgramContext{m_installation, shell, m_data, m_resolver});
-    EXPECT_TRUE(view.quitTimerEnabled);
+    run();
+    EXPECT_TRUE(m_view.quitTimerEnabled);
     EXPECT_FALSE(fs::exists(m_home / "tempZOR" / "ZOR 27.run"));
 }
 

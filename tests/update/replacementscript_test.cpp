@@ -213,14 +213,13 @@ TEST_F(ReplacementTest, WithoutACompleteDownloadNothingIsReplaced) {
 }
 
 #ifdef _WIN32
-// A batch script cannot take the update lock: while it works it holds a file open that a copy of the
-// program cannot remove, which tells that copy that an update is under way; once it ends the file
-// goes with "tempZOR".
+// A batch script cannot take the update lock: while it works it holds a file open, which tells a copy
+// of the program that an update is under way; once it ends the file goes with "tempZOR".
 TEST_F(ReplacementTest, HoldsItsMarkWhileItWorks) {
     startScript();
     const fs::path mark = m_staging / "ZOR 27.run";
     ASSERT_TRUE(fs::exists(mark));
-    EXPECT_FALSE(::DeleteFileW(mark.wstring().c_str())) << "another copy could start an update now";
+    EXPECT_TRUE(platform::FileHeldOpen(mark.string())) << "another copy could start an update now";
     stopProgram();
     ASSERT_TRUE(WaitFor([this] { return newProgramRan(); }));
     EXPECT_FALSE(fs::exists(m_staging));

@@ -56,6 +56,10 @@ void FileLock::release() {
     m_fd = -1;
 }
 
+bool FileHeldOpen(const std::string&) {
+    return false;
+}
+
 void RenameReplacing(const std::string& from, const std::string& to) {
     if (std::rename(from.c_str(), to.c_str()) != 0) {
         const int error = errno;

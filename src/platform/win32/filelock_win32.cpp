@@ -59,6 +59,15 @@ void FileLock::release() {
     ::CloseHandle(handle);
 }
 
+bool FileHeldOpen(const std::string& path) {
+    const HANDLE handle = ::CreateFileW(win32::WideFromUtf8(path).c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_SHARING_VIOLATION;
+    ::CloseHandle(handle);
+    return false;
+}
+
 void RenameReplacing(const std::string& from, const std::string& to) {
     // Without MOVEFILE_COPY_ALLOWED the move stays within the volume, a rename of the entry.
     if (!::MoveFileExW(win32::WideFromUtf8(from).c_str(), win32::WideFromUtf8(to).c_str(),
