@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Windows check: builds the program for Windows with its tests (scripts/windows-build.sh) and its
-# package (scripts/windows-msi.sh, twice: a version and the next one), and runs them under Wine,
+# package (scripts/windows-msi.sh, three times: a version, the same version rebuilt, and the next one), and runs them under Wine,
 # headless: the test executables on Qt's offscreen platform, the driver's cases against the SQL
 # Server stand-in through Wine's ODBC (which hands the calls to the host's unixODBC and FreeTDS), then
 # on Xvfb the program itself (whose folder holds no DLL) used as a user would (scripts/user-session.py), its update end to end
@@ -16,6 +16,12 @@ ZOR_WIN_BUILD_DIR="$build" "$top/scripts/windows-build.sh"
 package=$(ZOR_WIN_BUILD_DIR="$build" "$top/scripts/windows-msi.sh" | tail -n 1)
 version=$(basename "$package" .msi)
 version=${version#ZOR27-}
+# The same version built again (another product code), as a site's rebuild would be: it must
+# replace the installed one.
+first="${package%.msi}-first.msi"
+mv "$package" "$first"
+rebuilt=$(ZOR_WIN_BUILD_DIR="$build" "$top/scripts/windows-msi.sh" | tail -n 1)
+package=$first
 newer=$(ZOR_WIN_BUILD_DIR="$build" "$top/scripts/windows-msi.sh" "${version%.*}.$((${version##*.} + 1))" | tail -n 1)
 source "$top/scripts/wine-env.sh" "$build"
 echo "The programs import Windows' own DLLs only:"
@@ -69,7 +75,7 @@ print(\"  requests:\", dict(collections.Counter(r[\"kind\"] for r in records)))
     echo "The update of a copy in a writable folder, under Wine:"
     python3 "$(dirname "$6")/windows-update-check.py" "$1/ZOR 27"
     echo "The package, installed, upgraded and removed under Wine:"
-    python3 "$(dirname "$6")/windows-package-check.py" "$7" "$8" "$1/ZOR 27" \
+    python3 "$(dirname "$6")/windows-package-check.py" "$7" "$8" "$1/ZOR 27" --rebuilt "$9" \
         ${ZOR_WIN_PACKAGE_SCREENSHOT:+--screenshot "$ZOR_WIN_PACKAGE_SCREENSHOT"}
 '
 server_script="$top/tests/support/http_server.py"
@@ -89,8 +95,8 @@ if [ "$(id -u)" -eq 0 ]; then
         export ZOR_RESOLVER_FILES_ONLY=1
         exec setpriv --inh-caps=-dac_override,-dac_read_search \
             --bounding-set=-dac_override,-dac_read_search bash -c "$2" wine-session "${@:3}"
-    ' isolate "$nsswitch" "$wine_session" "$build" "$server_script" "$db_script" "$top/db" "$standin" "$top/scripts/user-session.py" "$package" "$newer"
+    ' isolate "$nsswitch" "$wine_session" "$build" "$server_script" "$db_script" "$top/db" "$standin" "$top/scripts/user-session.py" "$package" "$newer" "$rebuilt"
 else
     bash -c "$wine_session" wine-session "$build" "$server_script" "$db_script" "$top/db" "$standin" \
-        "$top/scripts/user-session.py" "$package" "$newer"
+        "$top/scripts/user-session.py" "$package" "$newer" "$rebuilt"
 fi

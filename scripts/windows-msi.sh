@@ -18,6 +18,24 @@ package="$build/ZOR27-$version.msi"
 trap 'rm -f "$package.part"' EXIT
 # wixl takes the files' sources relative to where it runs.
 (cd "$build" && wixl --arch x64 -D SourceDir="ZOR 27" -D Version="$version" -o "$package.part" zor27.wxs >&2)
+# A rebuild of the same version (a new product code) must replace the installed one, not install
+# beside it: the upgrade row takes its maximum version inclusively (attribute 512), which wixl's
+# MajorUpgrade cannot say.
+upgrade_table=$(mktemp -d)
+trap 'rm -f "$package.part"; rm -rf "$upgrade_table"' EXIT
+msiinfo export "$package.part" Upgrade >"$upgrade_table/Upgrade.idt"
+python3 - "$upgrade_table/Upgrade.idt" <<'PYTHON'
+import sys
+path = sys.argv[1]
+rows = open(path, newline="").read().split("\r\n")
+for index, row in enumerate(rows[3:], 3):
+    fields = row.split("\t")
+    if len(fields) == 7 and fields[6] == "WIX_UPGRADE_DETECTED":
+        fields[4] = str(int(fields[4]) | 512)
+        rows[index] = "\t".join(fields)
+open(path, "w", newline="").write("\r\n".join(rows))
+PYTHON
+(cd "$upgrade_table" && msibuild "$package.part" -i Upgrade.idt)
 
 # Every installed file outside Data\ is in the package, and nothing else (the File table names each by
 # its short|long name; the Directory table gives its folder); its name, version, upgrade, shortcut and
@@ -37,9 +55,10 @@ expected = {"ProductName": "ZOR 27", "ProductVersion": version, "ProductLanguage
             "UpgradeCode": "{%s}" % identity["ZOR_MSI_UPGRADE_CODE"]}
 wrong = {name: properties.get(name) for name, value in expected.items() if properties.get(name) != value}
 upgrades = [row for row in table(package, "Upgrade") if row[0] == expected["UpgradeCode"]]
+same_version_replaced = [row for row in upgrades if row[6] == "WIX_UPGRADE_DETECTED" and int(row[4]) & 512]
 shortcuts = [row[:5] for row in table(package, "Shortcut")]
 program = [row[1] for row in table(package, "Component") if row[0] == "Program"]
-if wrong or len(upgrades) != 2 or shortcuts != [["MenuShortcut", "ProgramMenuFolder", "ZOR 27", "MenuShortcut",
+if wrong or len(upgrades) != 2 or not same_version_replaced or shortcuts != [["MenuShortcut", "ProgramMenuFolder", "ZOR 27", "MenuShortcut",
                                                    "[INSTALLDIR]ZOR 27.exe"]] \
         or program != ["{%s}" % identity["ZOR_MSI_PROGRAM_COMPONENT"]]:
     print(f"The package's properties are wrong: {wrong} {upgrades} {shortcuts} {program}", file=sys.stderr)
@@ -61,7 +80,7 @@ if packaged != installed:
     print("  only in the folder:", sorted(set(installed) - set(packaged)), file=sys.stderr)
     sys.exit(1)
 print(f"The package {expected['ProductName']} {version} holds the {len(packaged)} files of the installed folder "
-      f"outside Data\\, upgrades the same product, and has its Start-menu shortcut.")
+      f"outside Data\\, upgrades the same product (a rebuild of its version too), and has its Start-menu shortcut.")
 PYTHON
 mv "$package.part" "$package"
 echo "$package"

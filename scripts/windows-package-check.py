@@ -35,6 +35,13 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+def product_code(package):
+    """The product code that a package installs."""
+    rows = subprocess.run(["msiinfo", "export", package, "Property"], check=True, capture_output=True,
+                          text=True).stdout.splitlines()
+    return dict(row.split("\t", 1) for row in rows[3:] if "\t" in row)["ProductCode"]
+
+
 def files_below(folder):
     return sorted(os.path.relpath(os.path.join(root, name), folder)
                   for root, _, names in os.walk(folder) for name in names)
@@ -50,6 +57,7 @@ def main():
     parser.add_argument("package", help="the package to install first")
     parser.add_argument("newer", help="a package of a later version of the same program")
     parser.add_argument("folder", help="the installed folder the packages were made from")
+    parser.add_argument("--rebuilt", help="a rebuild of the first package: the same version, another product code")
     parser.add_argument("--screenshot", help="a PNG of the installed program's sign-in dialog (and beside it, "
                                              "NAME-update.png, of its answer to an update order)")
     args = parser.parse_args()
@@ -81,6 +89,7 @@ def main():
         found = []
         for block in re.split(r"\r?\n(?=HKEY_)", query):
             values = dict(re.findall(r"^[ \t]+(\w+)[ \t]+REG_\w+[ \t]*(.*?)[ \t\r]*$", block, re.MULTILINE))
+            values["Key"] = block.strip().splitlines()[0].strip() if block.strip() else ""
             if values.get("DisplayName") == "ZOR 27":
                 found.append(values)
         return found
@@ -152,6 +161,21 @@ def main():
             raise RuntimeError(f"the installed program wrote {leftovers}")
         step("an update ordered at sign-in: the installed copy said so and ended, "
              "with no request to the update server and no file written")
+
+        if args.rebuilt:
+            took = msiexec("/i", windows_path(args.rebuilt))
+            found = entries()
+            code = product_code(args.rebuilt)
+            if len(found) != 1 or not found[0]["Key"].upper().endswith(code.upper()):
+                raise RuntimeError(f"after installing a rebuild of {first_version}: "
+                                   f"{[entry['Key'] for entry in found]}, the rebuild being {code}")
+            if {name: read(os.path.join(data, name)) for name in os.listdir(data)} != site_data:
+                raise RuntimeError("the rebuild changed Data\\")
+            for name in expected:
+                if read(os.path.join(installed, name)) != read(os.path.join(args.folder, name)):
+                    raise RuntimeError(f"after the rebuild {name} differs from the packaged folder's")
+            step(f"msiexec /i {os.path.basename(args.rebuilt)} /qn (the same version rebuilt, product {code}): "
+                 f"replaced the installed one in {took:.1f} s; one entry, Data\\ unchanged")
 
         took = msiexec("/i", windows_path(args.newer))
         found = entries()
