@@ -21,6 +21,19 @@ def layer_of(folder):
     return LAYERS.index(top) if top in LAYERS else None
 
 
+def included_folder(src, including, name):
+    """The folder below src of a quoted include: relative to the including file when it names a file
+    there ("../schedule/tform1.h"), else relative to src ("schedule/tform1.h"); None outside src."""
+    for base in (including.parent, src):
+        candidate = (base / name).resolve()
+        if candidate.exists() or base == src:
+            try:
+                return candidate.parent.relative_to(src.resolve()).as_posix()
+            except ValueError:
+                return None
+    return None
+
+
 def main():
     src = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).parent.parent / "src")
     faults = []
@@ -36,7 +49,8 @@ def main():
             kind, name = match.groups()
             where = f"{path.relative_to(src)}:{number}: {name}"
             if kind == '"' and "/" in name:
-                target = layer_of(name.rsplit("/", 1)[0])
+                target_folder = included_folder(src, path, name)
+                target = layer_of(target_folder) if target_folder is not None else None
                 if own is not None and target is not None and target < own:
                     faults.append(f"{where} includes from a folder to the left")
             elif kind == "<" and name.endswith(".h") and not folder.startswith("platform"):
