@@ -105,8 +105,10 @@ bool scriptAtWork(const Installation& installation) {
     return false;
 }
 
+#ifdef Q_OS_WIN
 // The system's code for a file that another process holds open without sharing it.
 constexpr int SharingViolation = 32;
+#endif
 
 } // namespace
 
@@ -166,8 +168,12 @@ void RunProgramUpdate(UpdateView& view, const ProgramContext& context) {
         platform::WriteWholeFile(systemPath(script), text);
     } catch (const platform::FileCreateError& error) {
         // The command interpreter of a script that has just finished may still hold the file.
+#ifdef Q_OS_WIN
         if (error.code() != SharingViolation)
             throw;
+#else
+        throw;
+#endif
         QFile::remove(installation.updateDownload());
         guard.keep();
         context.shell.messageBox(QString::fromUtf8(UpdateUnderwayElsewhere), QString::fromUtf8(UpdateCaption),

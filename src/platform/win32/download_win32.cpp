@@ -90,56 +90,54 @@ private:
 void transfer(const std::shared_ptr<Transfer>& state, const std::string& url) {
     bool complete = false;
     std::exception_ptr error;
-    {
-        try {
-            InternetHandle page(::InternetOpenUrlA(state->root, url.c_str(), nullptr, 0, 0, 0));
-            state->heard();
-            DWORD status = 0;
-            const bool refused =
-                queryNumber(page.get(), HTTP_QUERY_STATUS_CODE, status) && (status < 200 || status > 299);
-            DWORD announced = 0;
-            const bool lengthKnown = queryNumber(page.get(), HTTP_QUERY_CONTENT_LENGTH, announced);
+    try {
+        InternetHandle page(::InternetOpenUrlA(state->root, url.c_str(), nullptr, 0, 0, 0));
+        state->heard();
+        DWORD status = 0;
+        const bool refused =
+            queryNumber(page.get(), HTTP_QUERY_STATUS_CODE, status) && (status < 200 || status > 299);
+        DWORD announced = 0;
+        const bool lengthKnown = queryNumber(page.get(), HTTP_QUERY_CONTENT_LENGTH, announced);
 
-            complete = !refused;
-            unsigned long long received = 0;
-            char buffer[BlockSize];
-            for (bool first = true; complete; first = false) {
-                DWORD count = 0;
-                // The count alone says whether bytes came; the result tells a failed read from the end.
-                const bool read = ::InternetReadFile(page.get(), buffer, BlockSize, &count) != FALSE;
-                {
-                    // Under the lock: once the caller has given up, not one more byte is written.
-                    std::lock_guard<std::mutex> guard(state->lock);
-                    if (state->abandoned) {
-                        complete = false;
-                        break;
-                    }
-                    state->lastHeard = Clock::now();
-                    state->target.write(buffer, count);
-                }
-                received += count;
-                if (first && count == 0)
+        complete = !refused;
+        unsigned long long received = 0;
+        char buffer[BlockSize];
+        for (bool first = true; complete; first = false) {
+            DWORD count = 0;
+            // The count alone says whether bytes came; the result tells a failed read from the end.
+            const bool read = ::InternetReadFile(page.get(), buffer, BlockSize, &count) != FALSE;
+            {
+                // Under the lock: once the caller has given up, not one more byte is written.
+                std::lock_guard<std::mutex> guard(state->lock);
+                if (state->abandoned) {
                     complete = false;
-                else if (!read)
-                    complete = false;
-                else if (count == 0)
                     break;
+                }
+                state->lastHeard = Clock::now();
+                state->target.write(buffer, count);
             }
-            if (complete && lengthKnown && received != announced)
+            received += count;
+            if (first && count == 0)
                 complete = false;
-            if (state->isAbandoned())
+            else if (!read)
                 complete = false;
-            if (complete) {
-                state->target.closeReporting();
-            } else {
-                state->target.truncate();
-                state->target.close();
-            }
-        } catch (...) {
-            error = std::current_exception();
+            else if (count == 0)
+                break;
+        }
+        if (complete && lengthKnown && received != announced)
             complete = false;
+        if (state->isAbandoned())
+            complete = false;
+        if (complete) {
+            state->target.closeReporting();
+        } else {
+            state->target.truncate();
             state->target.close();
         }
+    } catch (...) {
+        error = std::current_exception();
+        complete = false;
+        state->target.close();
     }
     state->closeRoot();
     std::lock_guard<std::mutex> guard(state->lock);
