@@ -2,9 +2,11 @@
 
 #include "data/dataerror.h"
 #include "data/embedded/tsqlstatement.h"
+#include "platform/filelocation.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <memory>
 #include <sqlite3.h>
 
@@ -22,6 +24,12 @@ QString bareName(const QString& name) {
 
 [[noreturn]] void cannotOpen(const QString& catalog, const QString& reason) {
     throw DataError(QString("Cannot open database \"%1\" requested by the login. %2").arg(catalog, reason));
+}
+
+// Whether this user may make files in the folder: tried, as the system's access rules decide it.
+bool FolderTakesNewFiles(const QString& folder) {
+    QTemporaryFile probe(folder + QStringLiteral("/.zor27-probe-XXXXXX"));
+    return probe.open();
 }
 
 } // namespace
@@ -94,6 +102,8 @@ void EmbeddedDriver::open(const ConnectionPairs& settings) {
         m_db.close();
         throw DataError(QString("Login failed for user '%1'.").arg(user));
     }
+    m_db.chooseJournal(platform::OnLocalDisk(path.toUtf8().toStdString()),
+                       FolderTakesNewFiles(QFileInfo(path).absolutePath()));
     m_db.exec("PRAGMA foreign_keys = ON");
     m_permissions.load(m_db.handle(), user, QFileInfo(catalog).completeBaseName());
     m_dateOrder = QStringLiteral("mdy");
@@ -248,20 +258,43 @@ StatementResult EmbeddedDriver::runProcedure(const TsqlStatement& call, const QL
                             .arg(values.size()));
     // The procedure is looked up, its arguments bound and its body run in one transaction: one
     // read of the file's state for the whole call, and a body that fails leaves nothing changed.
+    // A call that reads and then writes cannot wait for the write lock once another connection has
+    // written meanwhile: its snapshot is stale and SQLite refuses at once. Outside a transaction of
+    // the caller's such a call is rolled back and run again holding the write lock from its start,
+    // so that it waits its turn like any other writer.
+    const bool ownTransaction = sqlite3_get_autocommit(m_db.handle()) != 0;
     StatementResult result;
     result.cells = std::move(cellStorage);
-    m_db.exec("SAVEPOINT zor_procedure");
-    try {
-        runProcedureBody(call, values, result);
-    } catch (...) {
+    bool writer = false;
+    const auto rollBack = [&] {
         try {
-            m_db.exec("ROLLBACK TO zor_procedure; RELEASE zor_procedure");
+            m_db.exec(writer ? "ROLLBACK TO zor_procedure; RELEASE zor_procedure; ROLLBACK"
+                             : "ROLLBACK TO zor_procedure; RELEASE zor_procedure");
         } catch (const DataError&) {
             // The error that ended the call is the one to report.
         }
-        throw;
+    };
+    for (;;) {
+        m_db.exec(writer ? "BEGIN IMMEDIATE; SAVEPOINT zor_procedure" : "SAVEPOINT zor_procedure");
+        try {
+            runProcedureBody(call, values, result);
+            m_db.exec(writer ? "RELEASE zor_procedure; COMMIT" : "RELEASE zor_procedure");
+            break;
+        } catch (const DataError&) {
+            const bool again = !writer && ownTransaction && m_db.lastFailureWasUnwaitedBusy();
+            rollBack();
+            if (!again)
+                throw;
+            writer = true;
+            result.hasResultSet = false;
+            result.columns.clear();
+            result.cells.clear();
+            result.rowsAffected = -1;
+        } catch (...) {
+            rollBack();
+            throw;
+        }
     }
-    m_db.exec("RELEASE zor_procedure");
     if (m_noCount)
         result.rowsAffected = -1;
     return result;

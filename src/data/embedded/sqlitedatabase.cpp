@@ -5,11 +5,14 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QRandomGenerator>
 #include <QTime>
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <memory>
 #include <sqlite3.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -64,23 +67,86 @@ void SqliteDatabase::setStatementTimeout(int seconds) {
 }
 
 void SqliteDatabase::applyTimeout() {
-    if (!m_db)
-        return;
+    if (m_db)
+        sqlite3_busy_handler(m_db, &SqliteDatabase::busy, this);
+}
+
+int SqliteDatabase::lockWaitMilliseconds() const {
     // Waiting for another connection's lock counts against the same limit; with no limit the wait
     // has none either. Until a limit is given, locks are waited for five seconds.
-    int milliseconds = 5000;
     if (m_timeout == 0)
-        milliseconds = INT_MAX;
-    else if (m_timeout > 0)
-        milliseconds = std::min(m_timeout, INT_MAX / 1000) * 1000;
-    sqlite3_busy_timeout(m_db, milliseconds);
+        return -1;
+    if (m_timeout > 0)
+        return std::min(m_timeout, INT_MAX / 1000) * 1000;
+    return 5000;
+}
+
+bool SqliteDatabase::lockWaitLeft(std::chrono::steady_clock::time_point started) const {
+    const int limit = lockWaitMilliseconds();
+    return limit < 0 || std::chrono::steady_clock::now() - started < std::chrono::milliseconds(limit);
+}
+
+void SqliteDatabase::pauseForLock(int attempt) {
+    // SQLite's own wait sleeps up to 100 ms between tries, long enough for a writer in a loop to take
+    // the lock again every time; these pauses stay near the length of one save, with a little
+    // randomness so that two waiters do not keep trying in step.
+    static constexpr int Steps[] = {20, 50, 100, 200};
+    constexpr int Last = int(std::size(Steps)) - 1;
+    int micro = Steps[std::min(attempt, Last)];
+    if (attempt >= Last)
+        micro += int(QRandomGenerator::global()->bounded(200));
+    std::this_thread::sleep_for(std::chrono::microseconds(micro));
+}
+
+int SqliteDatabase::busy(void* self, int attempt) {
+    auto* database = static_cast<SqliteDatabase*>(self);
+    if (attempt == 0) {
+        database->m_lockWaitStarted = std::chrono::steady_clock::now();
+        database->m_lockWaitGaveUp = false;
+    }
+    if (!database->lockWaitLeft(database->m_lockWaitStarted)) {
+        database->m_lockWaitGaveUp = true;
+        return 0;
+    }
+    pauseForLock(attempt);
+    return 1;
 }
 
 int SqliteDatabase::progress(void* self) {
     return static_cast<SqliteDatabase*>(self)->m_deadline.hasExpired() ? 1 : 0;
 }
 
+void SqliteDatabase::chooseJournal(bool localFile, bool folderWritable) {
+    // The log's index lives in memory that every connection to the file maps, which a share does not
+    // give across computers; and the log's files are made beside the database.
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &raw, nullptr) != SQLITE_OK)
+        return;
+    Statement statement(raw);
+    if (sqlite3_step(raw) != SQLITE_ROW)
+        return;
+    const QByteArray current =
+        QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0))).toLower();
+    statement.reset();
+    // A failure (another connection in the middle of a transaction) leaves the mode as it was.
+    if (localFile && folderWritable) {
+        if (current != "wal")
+            sqlite3_exec(m_db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+        m_restoreJournal = true;
+    } else if (!localFile && current == "wal") {
+        sqlite3_exec(m_db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+    }
+}
+
 void SqliteDatabase::close() {
+    if (m_db && m_restoreJournal) {
+        // The last connection to leave puts the file back into the rollback journal, so that at
+        // rest it opens anywhere, read-only included; while others are still connected this fails at
+        // once and is left to them.
+        sqlite3_busy_handler(m_db, nullptr, nullptr);
+        sqlite3_exec(m_db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+    }
+    m_restoreJournal = false;
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -97,7 +163,9 @@ int SqliteDatabase::errorCode() const {
 
 void SqliteDatabase::fail() const {
     const int code = errorCode();
-    if ((code == SQLITE_INTERRUPT && m_deadline.hasExpired()) || (code == SQLITE_BUSY && m_timeout > 0))
+    m_unwaitedBusy = code == SQLITE_BUSY && !m_lockWaitGaveUp;
+    if ((code == SQLITE_INTERRUPT && m_deadline.hasExpired()) ||
+        (code == SQLITE_BUSY && m_lockWaitGaveUp && m_timeout > 0))
         throw DataError(QStringLiteral("Query timeout expired"));
     throw DataError(errorText());
 }

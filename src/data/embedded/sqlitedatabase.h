@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
+#include <chrono>
 #include <functional>
 
 struct sqlite3;
@@ -41,6 +42,19 @@ public:
     // runs have no limit and wait five seconds for a lock.
     void setStatementTimeout(int seconds);
 
+    // Lets readers and a writer work at once (the write-ahead log) while connections are open, where
+    // every program that opens the file shares this computer's memory and may make files beside it:
+    // `localFile` says whether the file lies on this computer's own disk. The last connection to
+    // close puts it back into the rollback journal, so that at rest the file opens anywhere, read-only
+    // too. On a share a file left in the log's mode goes back to the rollback journal. When another
+    // connection keeps the file from changing mode, it stays as it is.
+    void chooseJournal(bool localFile, bool folderWritable);
+
+    // Whether the last failure was another connection's lock that gave no wait a chance (a
+    // transaction that read before it wrote, whose snapshot another writer has made stale): the
+    // transaction must be rolled back and run again.
+    bool lastFailureWasUnwaitedBusy() const { return m_unwaitedBusy; }
+
     // Runs statements that return nothing of interest.
     void exec(const QByteArray& sql);
 
@@ -57,8 +71,17 @@ public:
 private:
     void applyTimeout();
     static int progress(void* self);
+    static int busy(void* self, int attempt);
+    static void pauseForLock(int attempt);
+    bool lockWaitLeft(std::chrono::steady_clock::time_point started) const;
+
+    int lockWaitMilliseconds() const;
 
     sqlite3* m_db = nullptr;
     int m_timeout = -1; // seconds; -1 until set
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
+    std::chrono::steady_clock::time_point m_lockWaitStarted;
+    bool m_lockWaitGaveUp = false;
+    mutable bool m_unwaitedBusy = false;
+    bool m_restoreJournal = false;
 };

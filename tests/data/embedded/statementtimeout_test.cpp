@@ -47,30 +47,3 @@ TEST(EmbeddedStatementTimeoutTest, ALongStatementIsGivenUpAndLeavesNothingBehind
 }
 
 } // namespace
-
-// Another session that holds the whole file locked past the limit: calling a procedure reports the
-// time-out, as any statement does, never that the procedure is missing.
-TEST(EmbeddedStatementTimeoutTest, AProcedureCallBehindAnExclusiveLockTimesOut) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString file = testsupport::BuildContractDb(dir.path(), true, "demo.db");
-    testsupport::ExecuteSql(file, "INSERT INTO sys_logins VALUES ('owner', 'secret')");
-    const ConnectionPairs settings{
-        {"Data Source", "embedded"}, {"Initial Catalog", file}, {"User ID", "owner"}, {"Password", "secret"}};
-    EmbeddedDriver driver;
-    driver.setStatementTimeout(1);
-    driver.open(settings);
-    EmbeddedDriver locker;
-    locker.open(settings);
-    locker.execute("BEGIN EXCLUSIVE", {});
-    locker.execute("UPDATE TypeControl SET typeControl = typeControl", {});
-
-    const QString calls[] = {"EXEC GetRatingTable 1, 1, 1, 1",
-                             "EXEC GET_USER 'demo','0','NULL','ZOR 27','127.0.0.1','PC','demo','0','4'"};
-    for (const QString& call : calls) {
-        SCOPED_TRACE(call.toStdString());
-        EXPECT_EQ(ErrorText([&] { driver.execute(call, {}); }), "Query timeout expired");
-    }
-    locker.execute("ROLLBACK", {});
-    EXPECT_TRUE(driver.execute("EXEC GetRatingTable 1, 1, 1, 1", {}).hasResultSet);
-}
