@@ -2,8 +2,9 @@
 // eight columns; painting one screen of a 100,000-row schedule against one screen of a 20-row
 // schedule (goal: ratio at most 1.2); opening the 100,000-row schedule into the grid against
 // opening it with no grid attached (goal: ratio at most 1.2); Find next over the 100,000-row
-// schedule in every column for a text of the last row only, against a plain loop that upper-cases
-// and searches the same display texts (goal: ratio at most 1.5). Offscreen platform.
+// schedule in every column for a text of the last row only, with 6, 1,000 and 10,000 control types,
+// against a plain loop that reads, upper-cases and searches the same texts by code of its own (goal:
+// ratio at most 1.5). Offscreen platform.
 #include "app/application.h"
 #include "benchsupport.h"
 #include "data/embedded/databasebuilder.h"
@@ -11,9 +12,12 @@
 #include "datamodule/tdm_mb.h"
 #include "grid/gridfind.h"
 #include "grid/schedulecolumns.h"
+#include "grid/tgridcolumn.h"
 #include "grid/widgets/tdbgrid.h"
 
+#include <QFile>
 #include <QFontMetrics>
+#include <QHash>
 #include <QImage>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -22,6 +26,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <sqlite3.h>
 #include <vector>
 
 namespace {
@@ -171,7 +176,31 @@ void BM_OpenIntoGrid(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenIntoGrid)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// Gives the control types 1 to `types` names and spreads them over the benchmark group's rows.
+void SetControlTypes(const QString& file, int types) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const QByteArray count = QByteArray::number(types);
+    const QByteArray sql = "DELETE FROM TypeControl WHERE id_typeControl > 6;"
+                           "WITH RECURSIVE n (i) AS (SELECT 7 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                           count +
+                           ") INSERT INTO TypeControl (id_typeControl, typeControl) "
+                           "SELECT i, 'Вид ' || i FROM n WHERE i <= " +
+                           count +
+                           ";"
+                           "UPDATE ControlSchedule SET id_typeControl_1 = 1 + id_schedule % " +
+                           count + " WHERE id_group = 1000;";
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK)
+        qFatal("%s", error);
+    sqlite3_close(db);
+}
+
+// Find next over every column with `state.range(0)` control types, against a plain loop over the
+// same texts read straight from the dataset's cells: dates written by the locale, the type's name
+// through a table by key made from the lookup's rows.
 void BM_FindNext(benchmark::State& state) {
+    const int types = static_cast<int>(state.range(0));
     auto module = Module(LargeRows);
     DataSet& schedule = *module->ADOQ_RatingTable;
     schedule.open();
@@ -181,6 +210,8 @@ void BM_FindNext(benchmark::State& state) {
                                               "WHERE id_schedule = ") +
                             lastKey.toString());
     schedule.close();
+    SetControlTypes(Database(LargeRows).file, types);
+    module->ADOTable1->open();
     auto grid = Grid(module->DS_RatingTable);
     schedule.open();
     GridModel& model = grid->model();
@@ -195,17 +226,44 @@ void BM_FindNext(benchmark::State& state) {
     const QString text = QString::fromUtf8("ауд-поиск");
     find.setText(text);
 
-    // The same cells, read and compared in a loop that knows neither grid nor dataset moves.
-    std::vector<const Field*> fields;
-    for (int column = 0; column < model.columnCount(); ++column)
-        fields.push_back(model.columnField(column));
+    // Where each column's text comes from in the dataset's cells; the type through its key.
+    struct Source {
+        int cell;
+        bool date;
+        bool type;
+    };
+    std::vector<Source> sources;
+    for (int column = 0; column < model.columnCount(); ++column) {
+        const QString name = model.column(column)->fieldName();
+        const bool type = name == QLatin1String("TypeControl");
+        const int cell = schedule.columnIndex(type ? QStringLiteral("id_typeControl_1") : name);
+        sources.push_back({cell, name == QLatin1String("Date_1"), type});
+    }
     const auto plainLoop = [&] {
         const QLocale locale;
+        QHash<qlonglong, QString> names;
+        const DataSet& list = *module->ADOTable1;
+        const int keyColumn = list.columnIndex(QStringLiteral("id_typeControl"));
+        const int nameColumn = list.columnIndex(QStringLiteral("typeControl"));
+        for (int row = 0; row < list.recordCount(); ++row)
+            names.insert(list.cellAt(row, keyColumn).toLongLong(), list.cellAt(row, nameColumn).toString());
         const QString wanted = locale.toUpper(text);
-        for (int record = 0; record < schedule.recordCount(); ++record)
-            for (const Field* field : fields)
-                if (locale.toUpper(GridModel::fieldDisplayText(*field, record)).contains(wanted))
+        for (int record = 0; record < schedule.recordCount(); ++record) {
+            for (const Source& source : sources) {
+                const QVariant& value = schedule.cellAt(record, source.cell);
+                QString cell;
+                if (value.isNull())
+                    cell = QString();
+                else if (source.type)
+                    cell = names.value(value.toLongLong());
+                else if (source.date)
+                    cell = locale.toString(value.toDateTime().date(), QLocale::ShortFormat);
+                else
+                    cell = value.toString();
+                if (locale.toUpper(cell).contains(wanted))
                     return record;
+            }
+        }
         return -1;
     };
 
@@ -224,11 +282,12 @@ void BM_FindNext(benchmark::State& state) {
     if (found != LargeRows - 1 || looped != LargeRows - 1)
         state.SkipWithError("the text was not found in the last record");
     state.counters["rows"] = LargeRows;
+    state.counters["types"] = types;
     state.counters["find_ms"] = Median(findTimes) * 1000;
     state.counters["loop_ms"] = Median(loopTimes) * 1000;
     state.counters["ratio"] = Median(findTimes) / Median(loopTimes);
 }
-BENCHMARK(BM_FindNext)->Unit(benchmark::kMillisecond)->Iterations(7);
+BENCHMARK(BM_FindNext)->Unit(benchmark::kMillisecond)->Iterations(7)->Arg(6)->Arg(1000)->Arg(10000);
 
 } // namespace
 

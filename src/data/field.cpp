@@ -80,7 +80,10 @@ QString Field::asString() const {
 }
 
 QString Field::asStringAt(int record) const {
-    const QVariant stored = valueAt(record);
+    return TextOf(valueAt(record));
+}
+
+QString Field::TextOf(const QVariant& stored) {
     if (IsNullValue(stored))
         return QString();
     if (stored.metaType().id() == QMetaType::QDateTime)

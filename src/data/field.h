@@ -48,6 +48,8 @@ public:
     QString asString() const;
     // As asString, for the given record (0-based, in the dataset's current order), without moving.
     QString asStringAt(int record) const;
+    // A stored value as asString reads it.
+    static QString TextOf(const QVariant& stored);
     // Null reads as 0; text that is not a whole number raises DataError "'%s' is not a valid integer value".
     int asInteger() const;
     QDateTime asDateTime() const;

@@ -3,7 +3,9 @@
 #include "driver.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
+#include <cmath>
 
 namespace {
 
@@ -47,6 +49,20 @@ bool ValuesEqual(const QVariant& left, const QVariant& right) {
     if (left.metaType() == right.metaType())
         return left == right;
     return left.toString() == right.toString();
+}
+
+QString EqualityKey(const QVariant& value) {
+    if (IsIntegral(value))
+        return QString::number(value.toLongLong());
+    if (IsFloating(value)) {
+        // A whole number reads as the integer it equals; any other as the shortest text that
+        // QVariant itself gives it.
+        const double number = value.toDouble();
+        if (std::isfinite(number) && number == std::trunc(number) && std::fabs(number) < 9.0e18)
+            return QString::number(static_cast<qlonglong>(number));
+        return QString::number(number, 'g', QLocale::FloatingPointShortest);
+    }
+    return value.toString();
 }
 
 bool SameValue(const QVariant& left, const QVariant& right) {

@@ -2,11 +2,13 @@
 
 #include "data/dataset.h"
 #include "data/field.h"
+#include "data/fieldreader.h"
 #include "gridmodel.h"
 #include "tgridcolumn.h"
 
 #include <QLocale>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -153,18 +155,23 @@ GridFind::Outcome GridFind::findNext(bool reverse) {
     if (!m_fresh)
         step(backward, dataSet, moved);
 
-    // Fields are found once per search, not once per cell.
-    std::vector<const Field*> fields;
-    for (int column : m_columns)
-        fields.push_back(grid->columnField(column));
+    // Fields are found once per search, not once per cell, and a lookup's list is read once: the
+    // list as it is when the search starts.
+    std::vector<std::optional<FieldReader>> fields;
+    for (int column : m_columns) {
+        fields.emplace_back();
+        if (const Field* field = grid->columnField(column))
+            fields.back().emplace(*field);
+    }
     const QLocale locale;
     const QString wanted = m_matchCase ? m_text : locale.toUpper(m_text);
     while (!dataSet.isEmpty() && !(moved && (backward ? dataSet.bof() : dataSet.eof()))) {
-        const Field* field = fields[static_cast<size_t>(m_position)];
+        const std::optional<FieldReader>& field = fields[static_cast<size_t>(m_position)];
         const int record = dataSet.recNo() - 1;
+        // The display text and the field's text are one and the same for every kind of field.
         QString cell;
         if (field)
-            cell = m_useFormat ? GridModel::fieldDisplayText(*field, record) : field->asStringAt(record);
+            cell = field->textAt(record);
         if (!m_matchCase)
             cell = locale.toUpper(cell);
         if (matches(cell, wanted, m_match)) {

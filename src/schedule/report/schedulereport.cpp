@@ -2,11 +2,14 @@
 
 #include "data/dataset.h"
 #include "data/field.h"
+#include "data/fieldreader.h"
 #include "grid/gridmodel.h"
 #include "grid/tgridcolumn.h"
 #include "grid/titletree.h"
 
+#include <optional>
 #include <utility>
+#include <vector>
 
 ScheduleReport::ScheduleReport(ReportHeading heading, QList<ReportColumn> columns,
                                QList<QList<ReportCell>> rows)
@@ -14,7 +17,8 @@ ScheduleReport::ScheduleReport(ReportHeading heading, QList<ReportColumn> column
 
 ScheduleReport ScheduleReport::FromGrid(const ReportHeading& heading, const GridModel& grid) {
     QList<ReportColumn> columns;
-    QList<const Field*> fields;
+    // A lookup's list is read once for the whole report.
+    std::vector<std::optional<FieldReader>> fields;
     for (int index = 0; index < grid.columnCount(); ++index) {
         const TGridColumn& column = *grid.column(index);
         if (!column.visible())
@@ -25,18 +29,20 @@ ScheduleReport ScheduleReport::FromGrid(const ReportHeading& heading, const Grid
         columns.append({column.fieldName(), TitleTree::upperPart(caption),
                         lowerStart < 0 ? QString() : caption.mid(lowerStart),
                         field != nullptr && field->kind() == FieldKind::DateTime});
-        fields.append(field);
+        fields.emplace_back();
+        if (field)
+            fields.back().emplace(*field);
     }
     QList<QList<ReportCell>> rows;
     for (int record = 0; record < grid.recordCount(); ++record) {
         QList<ReportCell> row;
         for (qsizetype column = 0; column < columns.size(); ++column) {
-            const Field* field = fields[column];
-            if (field == nullptr) {
+            const std::optional<FieldReader>& field = fields[static_cast<std::size_t>(column)];
+            if (!field) {
                 row.append(ReportCell());
                 continue;
             }
-            ReportCell cell{GridModel::fieldDisplayText(*field, record), {}};
+            ReportCell cell{field->textAt(record), {}};
             if (columns[column].holdsDates && !cell.text.isEmpty())
                 cell.date = field->valueAt(record).toDateTime();
             row.append(cell);
