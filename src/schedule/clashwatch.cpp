@@ -189,29 +189,41 @@ std::vector<Clash> ClashWatch::clashesOf(const ClashEntry& entry) const {
 }
 
 void ClashWatch::remark() {
-    const bool hadMarks = !m_marks.empty();
+    // The marks of a record are worked out when it is first shown, not for every record at once:
+    // a group of any size opens at once.
+    const bool hadMarks = m_marksKnown;
     m_marks.clear();
+    m_marksKnown = false;
     const Query& schedule = *m_data.ADOQ_RatingTable;
-    const auto known = m_known.constFind(currentPeriod());
-    if (schedule.isActive() && known != m_known.constEnd()) {
-        bool any = false;
-        const ClashPass::Columns columns = ClashPass::Locate(schedule.columns());
-        m_marks.resize(schedule.recordCount());
-        for (int record = 0; record < schedule.recordCount(); ++record) {
-            m_marks[record] = known->clashesOf(recordEntry(columns, record));
-            any = any || !m_marks[record].empty();
-        }
-        if (!any)
-            m_marks.clear();
+    if (schedule.isActive() && m_known.contains(currentPeriod())) {
+        m_columns = ClashPass::Locate(schedule.columns());
+        m_marksKnown = true;
     }
-    if (hadMarks || !m_marks.empty())
+    if (hadMarks || m_marksKnown)
         emit marksChanged();
 }
 
+const ClashWatch::RecordMarks* ClashWatch::marksOf(int record) const {
+    const Query& schedule = *m_data.ADOQ_RatingTable;
+    if (!m_marksKnown || record < 0 || !schedule.isActive() || record >= schedule.recordCount())
+        return nullptr;
+    const auto known = m_known.constFind(currentPeriod());
+    if (known == m_known.constEnd())
+        return nullptr;
+    if (m_marks.size() != static_cast<std::size_t>(schedule.recordCount()))
+        m_marks.assign(static_cast<std::size_t>(schedule.recordCount()), std::nullopt);
+    std::optional<RecordMarks>& marks = m_marks[static_cast<std::size_t>(record)];
+    if (!marks) {
+        marks.emplace();
+        marks->clashes = known->clashesOf(recordEntry(m_columns, record), ToolTipLimit, &marks->counts);
+    }
+    return &*marks;
+}
+
 std::vector<Clash> ClashWatch::clashesOfRecord(int record) const {
-    if (record < 0 || record >= static_cast<int>(m_marks.size()))
+    if (!marksOf(record))
         return {};
-    return m_marks[record];
+    return m_known.constFind(currentPeriod())->clashesOf(recordEntry(m_columns, record));
 }
 
 QColor ClashWatch::ClashTint() {
@@ -242,12 +254,12 @@ QString ClashWatch::ToolTipLine(const Clash& clash) {
 }
 
 CellMark ClashWatch::cellMark(int record, const QString& fieldName) const {
-    if (record < 0 || record >= static_cast<int>(m_marks.size()))
-        return CellMark();
-    return MarkOf(m_marks[record], fieldName);
+    const RecordMarks* marks = marksOf(record);
+    return marks ? MarkOf(marks->clashes, fieldName, &marks->counts) : CellMark();
 }
 
-CellMark ClashWatch::MarkOf(const std::vector<Clash>& clashes, const QString& fieldName) {
+CellMark ClashWatch::MarkOf(const std::vector<Clash>& clashes, const QString& fieldName,
+                            const ClashCounts* totals) {
     CellMark mark;
     if (clashes.empty())
         return mark;
@@ -264,14 +276,27 @@ CellMark ClashWatch::MarkOf(const std::vector<Clash>& clashes, const QString& fi
     };
     QStringList lines;
     bool strong = false;
+    ClashCounts listed{0, 0, 0};
+    // After the last listed clash of a kind, how many more of it there are.
+    const auto countRest = [&](std::size_t kind) {
+        if (totals && listed[kind] > 0 && (*totals)[kind] > listed[kind])
+            lines << QString::fromUtf8("… и ещё %1").arg((*totals)[kind] - listed[kind]);
+    };
+    std::size_t previous = listed.size();
     for (const Clash& clash : clashes) {
         if (!shows(clash.kind))
             continue;
+        const auto kind = static_cast<std::size_t>(clash.kind);
+        if (kind != previous && previous < listed.size())
+            countRest(previous);
+        previous = kind;
         strong = strong || clash.kind != ClashKind::BusyDay;
         lines << ToolTipLine(clash);
+        ++listed[kind];
     }
     if (lines.isEmpty())
         return mark;
+    countRest(previous);
     mark.tint = strong ? ClashTint() : BusyDayTint();
     mark.frame = strong ? ClashFrame() : BusyDayFrame();
     mark.toolTip = lines.join(u'\n');

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ScheduleEditor;
@@ -42,9 +43,14 @@ public:
     static QColor BusyDayFrame();
     // One line of a tooltip: what the clash is and the entry it clashes with.
     static QString ToolTipLine(const Clash& clash);
+    // How many clashes of a kind a cell's tooltip lists; the rest are counted in a last line.
+    static constexpr int ToolTipLimit = 10;
     // The mark of a cell showing this field of an entry with these clashes: the date shows all of
-    // them, the time the two of the same hour, the room and the examiner their own.
-    static CellMark MarkOf(const std::vector<Clash>& clashes, const QString& fieldName);
+    // them, the time the two of the same hour, the room and the examiner their own. With `totals`
+    // (how many of each kind there are in all), a kind of which fewer are listed ends with
+    // "… и ещё N".
+    static CellMark MarkOf(const std::vector<Clash>& clashes, const QString& fieldName,
+                           const ClashCounts* totals = nullptr);
 
     // The clashes of any entry of a year and semester whose pass has read everything; none before.
     std::vector<Clash> clashesOf(const ClashEntry& entry) const;
@@ -59,6 +65,12 @@ signals:
 
 private:
     struct Job;
+    // A record's clashes as its cells show them: the first few of each kind, and how many in all.
+    struct RecordMarks {
+        std::vector<Clash> clashes;
+        ClashCounts counts{0, 0, 0};
+    };
+    const RecordMarks* marksOf(int record) const;
 
     void followSelection();
     void startPass(const QString& period);
@@ -76,5 +88,9 @@ private:
     QHash<QString, ClashIndex> m_known; // by period
     std::shared_ptr<Job> m_running;
     std::vector<std::shared_ptr<Job>> m_abandoned; // still to be joined
-    std::vector<std::vector<Clash>> m_marks;       // per record of the shown schedule
+    // Per record of the shown schedule, worked out when first asked for; m_marksKnown: the shown
+    // schedule's year and semester have been read.
+    mutable std::vector<std::optional<RecordMarks>> m_marks;
+    bool m_marksKnown = false;
+    ClashPass::Columns m_columns;
 };

@@ -2,8 +2,12 @@
 // the entries of its day.
 #include "schedule/clashindex.h"
 #include "schedule/clashrules.h"
+#include "schedule/clashwatch.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
 
 namespace {
 
@@ -161,4 +165,97 @@ TEST(ClashIndexTest, FindsTheClashesOfTheDayAndFollowsASavedEntry) {
         0u)
         << "one examiner, one discipline, one room: a joint sitting";
     EXPECT_EQ(index.size(), 4u);
+}
+
+namespace {
+
+// Every clash of an entry the way the rules define it: each known entry in reading order, by kind.
+std::vector<std::pair<ClashKind, QString>> EveryClash(const std::vector<ClashEntry>& known,
+                                                      const ClashEntry& entry) {
+    std::vector<std::pair<ClashKind, QString>> clashes;
+    for (const ClashEntry& other : known)
+        for (ClashKind kind : ClashRules::Between(entry, other))
+            clashes.push_back({kind, other.key});
+    std::stable_sort(clashes.begin(), clashes.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    return clashes;
+}
+
+// A planted session: a large group with many controls a day, joint sittings, rooms and times
+// written several ways, entries without a date, a room, an examiner or a time.
+std::vector<ClashEntry> PlantedSession() {
+    const char* times[] = {"9:00", "09.00", "9-00", "10:40", "", "утро"};
+    const char* rooms[] = {"1-201", " 1-201 ", "1-305", "", "Х-0"};
+    const char* examiners[] = {"Кузнецов В. П.", "кузнецов  в. п.", "Белов М. Ф.", ""};
+    const char* disciplines[] = {"Физика", "физика ", "Философия"};
+    std::vector<ClashEntry> entries;
+    for (int i = 0; i < 600; ++i) {
+        const std::string key = std::to_string(i + 1);
+        const std::string group = i < 300 ? "large" : "g" + std::to_string(i % 7);
+        entries.push_back(Entry(key.c_str(), group.c_str(), disciplines[i % 3], examiners[i % 4],
+                                rooms[i % 5], times[i % 6], i % 11 == 0 ? QDate() : Day.addDays(i % 4)));
+    }
+    return entries;
+}
+
+} // namespace
+
+// The index gives each entry exactly the clashes that comparing it with every entry gives, before
+// and after saved changes; with a limit, the first ones of each kind and the right counts.
+TEST(ClashIndexTest, FindsWhatComparingWithEveryEntryFinds) {
+    std::vector<ClashEntry> known = PlantedSession();
+    ClashIndex index(known);
+    const auto check = [&](const ClashEntry& entry) {
+        const auto expected = EveryClash(known, entry);
+        std::vector<std::pair<ClashKind, QString>> found;
+        for (const Clash& clash : index.clashesOf(entry))
+            found.push_back({clash.kind, clash.other.key});
+        EXPECT_EQ(found, expected) << entry.key.toStdString();
+        ClashCounts counts{};
+        const std::vector<Clash> limited = index.clashesOf(entry, 3, &counts);
+        ClashCounts expectedCounts{0, 0, 0};
+        std::vector<std::pair<ClashKind, QString>> expectedLimited;
+        for (const auto& clash : expected)
+            if (expectedCounts[static_cast<std::size_t>(clash.first)]++ < 3)
+                expectedLimited.push_back(clash);
+        found.clear();
+        for (const Clash& clash : limited)
+            found.push_back({clash.kind, clash.other.key});
+        EXPECT_EQ(found, expectedLimited) << entry.key.toStdString();
+        EXPECT_EQ(counts, expectedCounts) << entry.key.toStdString();
+    };
+    for (const ClashEntry& entry : known)
+        check(entry);
+    // Saved changes: moved to another day, another room, a date taken away; a new entry.
+    for (int i = 0; i < 600; i += 37) {
+        ClashEntry moved = known[static_cast<std::size_t>(i)];
+        moved.date = i % 2 ? Day.addDays(3) : QDate();
+        moved.room = QStringLiteral("1-305");
+        known[static_cast<std::size_t>(i)] = moved;
+        index.update(moved);
+    }
+    ClashEntry added = Entry("new", "large", "Физика", "Белов М. Ф.", "1-305", "9:00", Day.addDays(3));
+    known.push_back(added);
+    index.update(added);
+    for (const ClashEntry& entry : known)
+        check(entry);
+    // An entry not yet saved (no key) clashes with everything of its kind, itself included nowhere.
+    check(Entry("", "large", "Физика", "Кузнецов В. П.", "1-201", "9:00", Day));
+}
+
+// A group with many controls a day: the date's tooltip lists the first ones and counts the rest.
+TEST(ClashIndexTest, ATooltipListsTheFirstClashesAndCountsTheRest) {
+    std::vector<ClashEntry> known;
+    for (int i = 0; i < 13; ++i)
+        known.push_back(Entry(std::to_string(i + 1).c_str(), "g1", "Физика", "Белов М. Ф.",
+                              ("1-" + std::to_string(100 + i)).c_str(), "9:00", Day));
+    ClashIndex index(known);
+    ClashCounts counts{};
+    const std::vector<Clash> clashes = index.clashesOf(known[0], ClashWatch::ToolTipLimit, &counts);
+    EXPECT_EQ(counts, (ClashCounts{0, 12, 12}));
+    const QStringList lines = ClashWatch::MarkOf(clashes, "Date_1", &counts).toolTip.split(u'\n');
+    ASSERT_EQ(lines.size(), 2 * ClashWatch::ToolTipLimit + 2);
+    EXPECT_EQ(lines[ClashWatch::ToolTipLimit], QString::fromUtf8("… и ещё 2"));
+    EXPECT_EQ(lines.last(), QString::fromUtf8("… и ещё 2"));
+    EXPECT_EQ(ClashWatch::MarkOf(clashes, "Audience_1", &counts).toolTip, QString());
 }
