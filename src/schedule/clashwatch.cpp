@@ -152,7 +152,9 @@ void ClashWatch::passFinished(const std::shared_ptr<Job>& job) {
         // A row saved while the pass read may have been read before its save.
         for (const ClashEntry& saved : job->saved)
             job->index->update(saved);
-        m_known.insert(job->period, std::move(*job->index));
+        // Moved, not copied: a year's index is large, and the GUI thread waits for this.
+        m_known[job->period] = std::move(*job->index);
+        job->index.reset();
         remark();
         emit knownChanged();
     }
