@@ -1,5 +1,6 @@
 #include "clashwatch.h"
 
+#include "backgroundread.h"
 #include "clashpass.h"
 #include "data/connection.h"
 #include "data/query.h"
@@ -9,13 +10,8 @@
 #include <QLocale>
 #include <QMetaObject>
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -25,25 +21,11 @@ constexpr std::chrono::milliseconds EndWait{1000};
 
 } // namespace
 
-struct ClashWatch::Job {
+struct ClashWatch::Pass {
     QString period;
-    QVariant year;
-    QVariant semester;
-    std::atomic<bool> cancelled{false};
+    std::shared_ptr<BackgroundRead> read;
     std::optional<ClashIndex> index; // set by the worker when the pass read everything
     std::vector<ClashEntry> saved;   // rows posted while the pass reads (GUI thread only)
-    std::thread thread;
-
-    // Guards the two below: the worker tells its owner through them, and the owner leaves.
-    std::mutex lock;
-    std::condition_variable ended;
-    bool finished = false;
-    ClashWatch* owner = nullptr;
-
-    bool hasFinished() {
-        const std::lock_guard<std::mutex> guard(lock);
-        return finished;
-    }
 };
 
 ClashWatch::ClashWatch(TDM_MB& data, ScheduleEditor& editor, const QString& databaseFolder, QObject* parent)
@@ -61,20 +43,11 @@ ClashWatch::ClashWatch(TDM_MB& data, ScheduleEditor& editor, const QString& data
 
 ClashWatch::~ClashWatch() {
     abandonPass();
-    // A pass checks for its end before each statement, so it normally ends at once. One stuck in a
-    // statement is left behind after a short wait: it holds all it needs, tells no one when it
-    // ends, and must not keep the program from ending.
+    // A pass checks for its end before each statement, so it normally ends at once; one stuck in a
+    // statement is left behind after a short wait.
     const auto deadline = std::chrono::steady_clock::now() + EndWait;
-    for (const std::shared_ptr<Job>& job : m_abandoned) {
-        std::unique_lock<std::mutex> guard(job->lock);
-        job->owner = nullptr;
-        const bool finished = job->ended.wait_until(guard, deadline, [&job] { return job->finished; });
-        guard.unlock();
-        if (finished)
-            job->thread.join();
-        else
-            job->thread.detach();
-    }
+    for (const std::shared_ptr<BackgroundRead>& read : m_abandoned)
+        read->leave(deadline);
 }
 
 QString ClashWatch::currentPeriod() const {
@@ -94,67 +67,45 @@ void ClashWatch::followSelection() {
 }
 
 void ClashWatch::startPass(const QString& period) {
-    // Passes abandoned earlier and ended since are joined here, without waiting.
-    std::erase_if(m_abandoned, [](const std::shared_ptr<Job>& job) {
-        if (!job->hasFinished())
-            return false;
-        job->thread.join();
-        return true;
-    });
-    auto job = std::make_shared<Job>();
-    job->period = period;
-    job->year = m_editor.year().keyValue();
-    job->semester = m_editor.semester().keyValue();
-    job->owner = this;
-    m_running = job;
-    const QString connectionString = m_data.ADOCon->connectionString();
-    const int timeout = m_data.ADOCon->commandTimeout();
-    const QString folder = m_databaseFolder;
-    job->thread = std::thread([job, connectionString, timeout, folder] {
-        try {
-            Connection connection(QStringLiteral("ClashCon"));
-            connection.setDatabaseFolder(folder);
-            connection.setCommandTimeout(timeout);
-            connection.setConnectionString(connectionString);
-            connection.open();
-            std::vector<ClashEntry> entries = ClashPass::Read(connection, job->year, job->semester,
-                                                              [&job] { return job->cancelled.load(); });
-            if (!job->cancelled)
-                job->index.emplace(std::move(entries));
-        } catch (const std::exception&) {
-            // A refused statement or a lost connection: the pass leaves no marks.
-        }
-        const std::lock_guard<std::mutex> guard(job->lock);
-        job->finished = true;
-        job->ended.notify_all();
-        // The owner is alive while the lock is held; a call queued to it goes with it.
-        if (ClashWatch* owner = job->owner; owner && !job->cancelled)
-            QMetaObject::invokeMethod(
-                owner, [owner, job] { owner->passFinished(job); }, Qt::QueuedConnection);
-    });
+    // Passes abandoned earlier and ended since are forgotten here.
+    std::erase_if(m_abandoned, [](const std::shared_ptr<BackgroundRead>& read) { return read->finished(); });
+    auto pass = std::make_shared<Pass>();
+    pass->period = period;
+    m_running = pass;
+    const QVariant year = m_editor.year().keyValue();
+    const QVariant semester = m_editor.semester().keyValue();
+    pass->read = BackgroundRead::Start(
+        this, ReadingConnection::Of(m_data, m_databaseFolder), QStringLiteral("ClashCon"),
+        [pass, year, semester](BackgroundRead& read, Connection& connection) {
+            std::vector<ClashEntry> entries =
+                ClashPass::Read(connection, year, semester, [&read] { return read.cancelled(); });
+            if (!read.cancelled())
+                pass->index.emplace(std::move(entries));
+        },
+        // A refused statement or a lost connection: the pass leaves no marks.
+        [this, pass](BackgroundRead::Failure, const QString&) { passFinished(pass); });
 }
 
 void ClashWatch::abandonPass() {
     if (!m_running)
         return;
-    m_running->cancelled = true;
-    m_abandoned.push_back(std::move(m_running));
+    m_running->read->cancel();
+    m_abandoned.push_back(m_running->read);
     m_running.reset();
 }
 
-void ClashWatch::passFinished(const std::shared_ptr<Job>& job) {
-    if (job != m_running)
+void ClashWatch::passFinished(const std::shared_ptr<Pass>& pass) {
+    if (pass != m_running)
         return;
     m_running.reset();
-    job->thread.join();
-    const bool succeeded = job->index.has_value();
+    const bool succeeded = pass->index.has_value();
     if (succeeded) {
         // A row saved while the pass read may have been read before its save.
-        for (const ClashEntry& saved : job->saved)
-            job->index->update(saved);
+        for (const ClashEntry& saved : pass->saved)
+            pass->index->update(saved);
         // Moved, not copied: a year's index is large, and the GUI thread waits for this.
-        m_known[job->period] = std::move(*job->index);
-        job->index.reset();
+        m_known[pass->period] = std::move(*pass->index);
+        pass->index.reset();
         remark();
         emit knownChanged();
     }

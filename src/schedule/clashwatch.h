@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+class BackgroundRead;
 class ScheduleEditor;
 class TDM_MB;
 
@@ -64,7 +65,7 @@ signals:
     void knownChanged();
 
 private:
-    struct Job;
+    struct Pass;
     // A record's clashes as its cells show them: the first few of each kind, and how many in all.
     struct RecordMarks {
         std::vector<Clash> clashes;
@@ -75,7 +76,7 @@ private:
     void followSelection();
     void startPass(const QString& period);
     void abandonPass();
-    void passFinished(const std::shared_ptr<Job>& job);
+    void passFinished(const std::shared_ptr<Pass>& pass);
     void schedulePosted();
     void remark();
     QString currentPeriod() const;
@@ -86,8 +87,8 @@ private:
     ScheduleEditor& m_editor;
     QString m_databaseFolder;
     QHash<QString, ClashIndex> m_known; // by period
-    std::shared_ptr<Job> m_running;
-    std::vector<std::shared_ptr<Job>> m_abandoned; // still to be joined
+    std::shared_ptr<Pass> m_running;
+    std::vector<std::shared_ptr<BackgroundRead>> m_abandoned; // perhaps still reading
     // Per record of the shown schedule, worked out when first asked for; m_marksKnown: the shown
     // schedule's year and semester have been read.
     mutable std::vector<std::optional<RecordMarks>> m_marks;

@@ -8,15 +8,8 @@
 #include "scheduleeditor.h"
 #include "sessionread.h"
 
-#include <QMetaObject>
-#include <QThreadPool>
-
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
 #include <optional>
 
 namespace {
@@ -30,20 +23,6 @@ constexpr std::chrono::milliseconds ProgressStep{100};
 bool Contains(const QString& text, const QString& part) {
     const QString wanted = part.trimmed();
     return wanted.isEmpty() || text.contains(wanted, Qt::CaseInsensitive);
-}
-
-// The threads that read, kept for a while after a reading so that the next one starts warm (a new
-// thread first grows its own memory, which costs a reading of a large faculty about a third more).
-// A reading stuck in a statement keeps its thread; the next one gets another. The pool is never
-// destroyed, so that the program's end does not wait for a stuck reading.
-QThreadPool& ReaderPool() {
-    static QThreadPool* const pool = [] {
-        auto* created = new QThreadPool;
-        created->setMaxThreadCount(8);
-        created->setExpiryTimeout(5 * 60 * 1000);
-        return created;
-    }();
-    return *pool;
 }
 
 } // namespace
@@ -62,32 +41,23 @@ bool SessionFilter::matches(const SessionEntry& entry) const {
 }
 
 struct SessionOverview::Job {
-    std::atomic<bool> cancelled{false};
-    std::optional<SessionRead::Result> result;
-    QString error;
-    Failure failure = Failure::Refused;
-
-    // Guards the two below: the worker tells its owner through them, and the owner leaves.
-    std::mutex lock;
-    std::condition_variable ended;
-    bool done = false;
-    SessionOverview* owner = nullptr;
+    std::shared_ptr<BackgroundRead> read;
+    std::optional<SessionRead::Result> result; // set by the worker when the reading read everything
 };
 
 SessionOverview::SessionOverview(Scope scope, const QString& connectionString, int commandTimeout,
                                  const QString& databaseFolder, QObject* parent)
-    : QObject(parent), m_scope(std::move(scope)), m_connectionString(connectionString),
-      m_commandTimeout(commandTimeout), m_databaseFolder(databaseFolder) {}
+    : SessionOverview(std::move(scope), ReadingConnection{connectionString, commandTimeout, databaseFolder},
+                      parent) {}
+
+SessionOverview::SessionOverview(Scope scope, ReadingConnection connection, QObject* parent)
+    : QObject(parent), m_scope(std::move(scope)), m_connection(std::move(connection)) {}
 
 SessionOverview::~SessionOverview() {
-    if (!m_job)
-        return;
     // A reading checks for its end before each statement, so it normally ends at once; one stuck in
-    // a statement is left behind after a short wait, holding all it needs and telling no one.
-    m_job->cancelled = true;
-    std::unique_lock<std::mutex> guard(m_job->lock);
-    m_job->owner = nullptr;
-    m_job->ended.wait_for(guard, EndWait, [this] { return m_job->done; });
+    // a statement is left behind after a short wait.
+    if (m_job)
+        m_job->read->leave(std::chrono::steady_clock::now() + EndWait);
 }
 
 SessionOverview::Scope SessionOverview::ScopeOf(ScheduleEditor& editor) {
@@ -108,6 +78,7 @@ QString SessionOverview::FailureText(Failure failure, const QString& reason) {
     case Failure::ConnectionLost:
         text += QString::fromUtf8("связь с сервером прервалась");
         break;
+    case Failure::None: // no reading ends unread without a word; taken as refused
     case Failure::Refused:
         text += QString::fromUtf8("сервер отказал в запросе");
         break;
@@ -125,77 +96,48 @@ void SessionOverview::read() {
     m_done = 0;
     m_total = 0;
     auto job = std::make_shared<Job>();
-    job->owner = this;
     m_job = job;
     const Scope scope = m_scope;
-    const QString connectionString = m_connectionString;
-    const int timeout = m_commandTimeout;
-    const QString folder = m_databaseFolder;
-    ReaderPool().start([job, scope, connectionString, timeout, folder] {
-        // Progress goes to the owner while it is there; the lock keeps it there during the call.
-        const auto tell = [&job](auto call) {
-            const std::lock_guard<std::mutex> guard(job->lock);
-            if (SessionOverview* owner = job->owner; owner && !job->cancelled)
-                QMetaObject::invokeMethod(
-                    owner, [owner, call] { call(owner); }, Qt::QueuedConnection);
-        };
-        {
-            // Closed before the reading counts as done, so that nothing of it runs once its owner left.
-            Connection connection(QStringLiteral("SessionCon"));
-            bool opened = false;
-            try {
-                connection.setDatabaseFolder(folder);
-                connection.setCommandTimeout(timeout);
-                connection.setConnectionString(connectionString);
-                connection.open();
-                opened = true;
-                std::chrono::steady_clock::time_point told;
-                SessionRead::Result result = SessionRead::Read(
-                    connection, scope.year, scope.semester, scope.faculty,
-                    [&job] { return job->cancelled.load(); },
-                    [&tell, &job, &told](int done, int total) {
-                        // Each word to the GUI thread wakes it, taking a core from the reading: the
-                        // first word, then one every ProgressStep.
-                        const auto now = std::chrono::steady_clock::now();
-                        if (done != 0 && done != total && now - told < ProgressStep)
+    job->read = BackgroundRead::Start(
+        this, m_connection, QStringLiteral("SessionCon"),
+        [this, job, scope](BackgroundRead& read, Connection& connection) {
+            std::chrono::steady_clock::time_point told;
+            SessionRead::Result result = SessionRead::Read(
+                connection, scope.year, scope.semester, scope.faculty, [&read] { return read.cancelled(); },
+                [this, &read, &told, job](int done, int total) {
+                    // Each word to the GUI thread wakes it, taking a core from the reading: the
+                    // first word, then one every ProgressStep.
+                    const auto now = std::chrono::steady_clock::now();
+                    if (done != 0 && done != total && now - told < ProgressStep)
+                        return;
+                    told = now;
+                    read.post([this, job, done, total] {
+                        if (m_job != job)
                             return;
-                        told = now;
-                        tell([done, total, job](SessionOverview* owner) {
-                            if (owner->m_job != job)
-                                return;
-                            owner->m_done = done;
-                            owner->m_total = total;
-                            emit owner->progressed(done, total);
-                        });
+                        m_done = done;
+                        m_total = total;
+                        emit progressed(done, total);
                     });
-                if (!job->cancelled) {
-                    Order(result.entries);
-                    job->result.emplace(std::move(result));
-                }
-            } catch (const std::exception& error) {
-                job->error = QString::fromUtf8(error.what());
-                job->failure = !opened                ? Failure::NotConnected
-                               : !connection.isOpen() ? Failure::ConnectionLost
-                                                      : Failure::Refused;
+                });
+            if (!read.cancelled()) {
+                Order(result.entries);
+                job->result.emplace(std::move(result));
             }
-        }
-        {
-            const std::lock_guard<std::mutex> guard(job->lock);
-            job->done = true;
-            job->ended.notify_all();
-        }
-        tell([job](SessionOverview* owner) { owner->finished(job); });
-    });
+        },
+        [this, job](BackgroundRead::Failure failure, const QString& error) {
+            finished(job, failure, error);
+        });
     emit stateChanged();
 }
 
-void SessionOverview::finished(const std::shared_ptr<Job>& job) {
+void SessionOverview::finished(const std::shared_ptr<Job>& job, BackgroundRead::Failure failure,
+                               const QString& error) {
     if (job != m_job)
         return;
     m_job.reset();
     if (!job->result) {
         m_state = State::Failed;
-        m_error = FailureText(job->failure, job->error);
+        m_error = FailureText(failure, error);
         m_savedWhileReading.clear();
         emit stateChanged();
         return;

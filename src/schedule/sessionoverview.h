@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backgroundread.h"
 #include "clashindex.h"
 #include "sessionentry.h"
 
@@ -46,6 +47,8 @@ public:
     };
     enum class State { Reading, Ready, Failed };
 
+    // Reads on a connection of its own with these settings (see ReadingConnection::Of).
+    SessionOverview(Scope scope, ReadingConnection connection, QObject* parent = nullptr);
     // databaseFolder: where the embedded engine finds its database, as for the main connection.
     SessionOverview(Scope scope, const QString& connectionString, int commandTimeout,
                     const QString& databaseFolder, QObject* parent = nullptr);
@@ -86,7 +89,7 @@ public:
 
     // Why a reading failed: the connection did not open, was lost during the reading, or a
     // statement was refused.
-    enum class Failure { NotConnected, ConnectionLost, Refused };
+    using Failure = BackgroundRead::Failure;
     // The text of a failed reading for the user: what happened in Russian, the engine's own text
     // in brackets, and what to do.
     static QString FailureText(Failure failure, const QString& reason);
@@ -104,13 +107,11 @@ signals:
 private:
     struct Job;
 
-    void finished(const std::shared_ptr<Job>& job);
+    void finished(const std::shared_ptr<Job>& job, Failure failure, const QString& error);
     void schedulePosted();
 
     Scope m_scope;
-    QString m_connectionString;
-    int m_commandTimeout;
-    QString m_databaseFolder;
+    ReadingConnection m_connection;
     State m_state = State::Ready;
     QString m_error;
     int m_done = 0;

@@ -279,8 +279,7 @@ void TForm1::OverviewButtonClick(QObject*) {
         m_overview->close();
     }
     auto overview = std::make_unique<SessionOverview>(
-        std::move(scope), m_context.data.ADOCon->connectionString(), m_context.data.ADOCon->commandTimeout(),
-        m_context.installation.dataFolder());
+        std::move(scope), ReadingConnection::Of(m_context.data, m_context.installation.dataFolder()));
     overview->setClashes(m_clashes.get());
     overview->follow(m_context.data, *m_editor);
     overview->read();
