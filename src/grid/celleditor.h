@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 class DataSet;
@@ -128,6 +129,8 @@ private:
     bool canAppend() const;
     bool beginModify();
     void setEditor(const EditorText& editor);
+    bool modifyText(const std::function<bool(EditorText&)>& edit);
+    void setFieldValue(Field& field, const QVariant& value);
     bool complete(const QString& candidate);
     void moveRows(int distance);
     void nextRow();
