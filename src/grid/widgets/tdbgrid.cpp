@@ -1,9 +1,7 @@
 #include "tdbgrid.h"
 
-#include "grid/dropdownplacement.h"
 #include "grid/highlightcolor.h"
 #include "grid/tgridcolumn.h"
-#include "grid/ttitlenode.h"
 #include "gridaccessibility.h"
 #include "inplaceedit.h"
 #include "lookuplistpopup.h"
@@ -16,11 +14,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
-#include <QToolButton>
 #include <QToolTip>
 #include <exception>
 
@@ -28,15 +24,6 @@ namespace {
 
 const QColor Silver(192, 192, 192);
 const QColor Grey(128, 128, 128);
-// The glyphs are 6 × 11 pixels, drawn 2 pixels from the indicator column's right edge.
-constexpr int GlyphWidth = 6;
-constexpr int GlyphHeight = 11;
-constexpr int GlyphRightMargin = 2;
-
-void FillLine(QPainter& painter, int x, int y, int width, int height, const QColor& color) {
-    if (width > 0 && height > 0)
-        painter.fillRect(x, y, width, height, color);
-}
 
 // A tooltip reads text that looks like markup as markup; a cell's tooltip holds names and rooms
 // typed by users, shown as they are, its lines kept.
@@ -325,129 +312,6 @@ void TDBGrid::wheelEvent(QWheelEvent* event) {
         m_model.moveBy(-notches);
 }
 
-void TDBGrid::paintEvent(QPaintEvent* event) {
-    QPainter painter(viewport());
-    painter.fillRect(event->rect(), m_color);
-    paintTitles(painter);
-    paintRows(painter, event->rect());
-    if (m_sizingColumn >= 0)
-        FillLine(painter, m_sizingX, 0, 1, viewport()->height(), palette().color(QPalette::WindowText));
-}
-
-void TDBGrid::paintFixedCell(QPainter& painter, const QRect& rect) const {
-    if (rect.isEmpty())
-        return;
-    painter.fillRect(rect, m_fixedColor);
-    if (!m_model.layout().optionsEx().testFlag(dgxFixed3D))
-        return;
-    const QColor light = palette().color(QPalette::Light);
-    const QColor dark = palette().color(QPalette::Dark);
-    FillLine(painter, rect.left(), rect.top(), rect.width(), 1, light);
-    FillLine(painter, rect.left(), rect.top(), 1, rect.height(), light);
-    FillLine(painter, rect.left(), rect.bottom(), rect.width(), 1, dark);
-    FillLine(painter, rect.right(), rect.top(), 1, rect.height(), dark);
-}
-
-void TDBGrid::paintTitles(QPainter& painter) {
-    const GridLayout& layout = m_model.layout();
-    const int height = layout.titleRowHeight();
-    if (!layout.options().testFlag(dgTitles))
-        return;
-    const QColor fixedLine = Qt::black;
-    const int lineWidth = layout.columnLineWidth();
-    const int indicator = layout.indicatorWidth();
-    if (indicator > 0) {
-        paintFixedCell(painter, QRect(0, 0, indicator, height));
-        FillLine(painter, indicator, 0, lineWidth, height + layout.rowLineWidth(), fixedLine);
-    }
-    painter.setFont(m_titleFont);
-    painter.setPen(palette().color(QPalette::WindowText));
-    for (const TitleCell& cell : layout.titleCells()) {
-        paintFixedCell(painter, cell.rect);
-        // Always centred: a word wider than its cell keeps its middle on the cell's middle and is
-        // clipped at both edges.
-        painter.save();
-        painter.setClipRect(cell.rect.adjusted(1, 1, -1, -1));
-        painter.drawText(cell.textRect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap,
-                         cell.node->text());
-        painter.restore();
-        // The column line on the right, and under a merged cell the line across its span.
-        FillLine(painter, cell.rect.right() + 1, cell.rect.top(), lineWidth, cell.rect.height() + 1,
-                 fixedLine);
-        if (cell.merged)
-            FillLine(painter, cell.rect.left(), cell.rect.bottom() + 1, cell.rect.width() + lineWidth,
-                     layout.rowLineWidth(), fixedLine);
-    }
-    FillLine(painter, 0, height, layout.columnsRight(), layout.rowLineWidth(), fixedLine);
-}
-
-void TDBGrid::paintRows(QPainter& painter, const QRect& dirty) {
-    const GridLayout& layout = m_model.layout();
-    const int indicator = layout.indicatorWidth();
-    const int columnLine = layout.columnLineWidth();
-    const int rowLine = layout.rowLineWidth();
-    const int rowHeight = layout.rowHeight();
-    const bool focused = hasFocus();
-    const QColor text = palette().color(QPalette::Text);
-    const QColor shadow = palette().color(QPalette::Dark);
-    const QColor highlightText = palette().color(QPalette::HighlightedText);
-    const QColor rowHighlight = rowHighlightColor();
-    const QColor dataLine = dataLineColor();
-    painter.setFont(font());
-    for (int row = 0; row < layout.shownRowCount(); ++row) {
-        const int record = m_model.recordAtRow(row);
-        if (record < 0)
-            break;
-        const int top = layout.rowTop(row);
-        if (top > dirty.bottom() || top + rowHeight + rowLine <= dirty.top())
-            continue;
-        if (indicator > 0) {
-            paintFixedCell(painter, QRect(0, top, indicator, rowHeight));
-            const GridModel::Glyph glyph = m_model.indicatorGlyph(record);
-            if (glyph != GridModel::Glyph::None)
-                painter.drawImage(indicator - GlyphRightMargin - GlyphWidth,
-                                  top + (rowHeight - GlyphHeight) / 2, m_glyphs[static_cast<int>(glyph) - 1]);
-            FillLine(painter, indicator, top, columnLine, rowHeight + rowLine, Qt::black);
-            FillLine(painter, 0, top + rowHeight, indicator, rowLine, Qt::black);
-        }
-        for (int column = 0; column < m_model.columnCount(); ++column) {
-            const int left = layout.columnLeft(column);
-            if (left < 0)
-                continue;
-            const QRect cell(left, top, m_model.column(column)->width(), rowHeight);
-            if (!cell.isEmpty()) {
-                const GridModel::Highlight highlight = m_model.cellHighlight(record, column, focused);
-                const CellMark mark =
-                    m_decoration ? m_decoration->cellMark(record, m_model.column(column)->fieldName())
-                                 : CellMark();
-                const bool tinted = mark.tint.isValid();
-                painter.fillRect(cell,
-                                 highlight == GridModel::Highlight::Current ? shadow
-                                 : highlight == GridModel::Highlight::Row
-                                     ? (tinted ? TintUnderHighlight(mark.tint, rowHighlight) : rowHighlight)
-                                 : tinted ? mark.tint
-                                          : m_color);
-                if (tinted && highlight == GridModel::Highlight::Current && mark.frame.isValid()) {
-                    // The current cell keeps its highlight for the text; the mark frames it.
-                    painter.save();
-                    painter.setPen(QPen(mark.frame, 2));
-                    painter.setBrush(Qt::NoBrush);
-                    painter.drawRect(cell.adjusted(1, 1, -1, -1));
-                    painter.restore();
-                }
-                painter.setPen(highlight == GridModel::Highlight::Current ? highlightText : text);
-                painter.save();
-                painter.setClipRect(cell);
-                painter.drawText(cell.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                                 m_model.cellText(record, column));
-                painter.restore();
-            }
-            FillLine(painter, cell.right() + 1, top, columnLine, rowHeight + rowLine, dataLine);
-            FillLine(painter, left, top + rowHeight, cell.width() + columnLine, rowLine, dataLine);
-        }
-    }
-}
-
 // Editing -----------------------------------------------------------------------------------------
 
 void TDBGrid::placeEditor() {
@@ -685,107 +549,4 @@ void TDBGrid::refuseFocus(QWidget* taker) {
     m_refused = taker;
     if (taker)
         taker->installEventFilter(this);
-}
-
-// Drop-downs --------------------------------------------------------------------------------------
-
-MonthCalendarPopup* TDBGrid::calendarPopup() const {
-    return m_calendar;
-}
-
-LookupListPopup* TDBGrid::listPopup() const {
-    return m_list;
-}
-
-QRect TDBGrid::editorScreenRect() const {
-    return QRect(m_edit->mapToGlobal(QPoint(0, 0)), m_edit->size());
-}
-
-QRect TDBGrid::workArea() const {
-    const QRect cell = editorScreenRect();
-    const QScreen* screen = QGuiApplication::screenAt(cell.center());
-    if (!screen)
-        screen = m_edit->screen();
-    return screen ? screen->availableGeometry() : QRect(cell.topLeft(), QSize(1 << 16, 1 << 16));
-}
-
-void TDBGrid::syncDropDown() {
-    const CellEditor::DropDown open = m_editor.openDropDown();
-    // Pointers are cleared before hiding, so that the popups' own closing is not taken as a cancel.
-    if (open != CellEditor::DropDown::Calendar && m_calendar) {
-        MonthCalendarPopup* popup = m_calendar;
-        m_calendar = nullptr;
-        popup->hide();
-        popup->deleteLater();
-    }
-    if (open != CellEditor::DropDown::List && m_list) {
-        LookupListPopup* popup = m_list;
-        m_list = nullptr;
-        popup->hide();
-        popup->deleteLater();
-    }
-    if (open == CellEditor::DropDown::Calendar && !m_calendar)
-        openCalendar();
-    if (open == CellEditor::DropDown::List) {
-        if (m_list)
-            m_list->setCurrentRow(m_editor.listRow());
-        else
-            openList();
-    }
-}
-
-void TDBGrid::openCalendar() {
-    auto* popup = new MonthCalendarPopup(this);
-    popup->setToggleWidget(m_edit->dropDownButton());
-    popup->setFont(m_edit->font());
-    popup->setPalette(m_edit->palette());
-    popup->setDate(m_editor.calendarDate());
-    connect(popup, &MonthCalendarPopup::dateChanged, this,
-            [this](const QDate& date) { m_editor.setCalendarDate(date); });
-    connect(popup, &MonthCalendarPopup::dayClicked, this, [this](const QDate& date) {
-        m_editor.setCalendarDate(date);
-        m_editor.acceptDropDown();
-    });
-    connect(popup, &DropDownPopup::closed, this, [this, popup] {
-        if (popup == m_calendar)
-            m_editor.cancelDropDown();
-    });
-    popup->installEventFilter(this);
-    popup->keyWidget()->installEventFilter(this);
-    m_calendar = popup;
-    popup->setGeometry(PlaceDropDown(editorScreenRect(), popup->sizeHint(), workArea()));
-    popup->show();
-    popup->keyWidget()->setFocus(Qt::PopupFocusReason);
-}
-
-void TDBGrid::openList() {
-    auto* popup = new LookupListPopup(this);
-    popup->setToggleWidget(m_edit->dropDownButton());
-    popup->setFont(m_edit->font());
-    popup->setPalette(m_edit->palette());
-    QStringList texts;
-    for (int row = 0; row < m_editor.listCount(); ++row)
-        texts.append(m_editor.listText(row));
-    popup->setRows(texts);
-    popup->setCurrentRow(m_editor.listRow());
-    connect(popup, &LookupListPopup::rowClicked, this, [this](int row) {
-        m_editor.setListRow(row);
-        m_editor.acceptDropDown();
-    });
-    connect(popup, &LookupListPopup::resizedByUser, this, [this, popup] {
-        if (popup == m_list)
-            m_editor.setListSize(popup->rowsShown(), popup->width());
-    });
-    connect(popup, &DropDownPopup::closed, this, [this, popup] {
-        if (popup == m_list)
-            m_editor.cancelDropDown();
-    });
-    popup->installEventFilter(this);
-    popup->list()->installEventFilter(this);
-    m_list = popup;
-    const QSize size = popup->sizeFor(m_editor.listRowsShown(), m_editor.listWidth(m_edit->width()));
-    popup->place(PlaceDropDown(editorScreenRect(), size, workArea()));
-    popup->show();
-    popup->setCurrentRow(m_editor.listRow());
-    popup->list()->setFocus(Qt::PopupFocusReason);
 }
