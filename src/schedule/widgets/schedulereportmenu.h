@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reportactions.h"
 #include "schedule/report/scheduleprintout.h"
 
 #include <QObject>
@@ -21,41 +22,27 @@ class ScheduleReportMenu : public QObject {
     Q_OBJECT
 
 public:
-    // Asks for the file to write: the dialog's caption, the suggested path and the filter; an empty
-    // answer cancels.
-    using FileNameAsker =
-        std::function<QString(const QString& caption, const QString& suggested, const QString& filter)>;
+    using FileNameAsker = ReportActions::FileNameAsker;
 
     ScheduleReportMenu(TDBGrid& grid, const ProgramContext& context, ScheduleEditor& editor, QObject* parent);
 
     QMenu* menu() const { return m_menu; }
-    QAction* printAction() const { return m_print; }
-    QAction* previewAction() const { return m_preview; }
-    QAction* pdfAction() const { return m_pdf; }
-    QAction* excelAction() const { return m_excel; }
-    void setFileNameAsker(FileNameAsker asker) { m_askFileName = std::move(asker); }
+    QAction* printAction() const { return m_actions->printAction(); }
+    QAction* previewAction() const { return m_actions->previewAction(); }
+    QAction* pdfAction() const { return m_actions->pdfAction(); }
+    QAction* excelAction() const { return m_actions->excelAction(); }
+    void setFileNameAsker(FileNameAsker asker) { m_actions->setFileNameAsker(std::move(asker)); }
 
-    void print();
-    void preview();
-    void saveAsPdf();
-    void saveAsExcel();
+    void print() { m_actions->print(); }
+    void preview() { m_actions->preview(); }
+    void saveAsPdf() { m_actions->saveAsPdf(); }
+    void saveAsExcel() { m_actions->saveAsExcel(); }
 
 private:
     void showMenu(const QPoint& position);
-    void updateActions();
-    // The shown group's report, with a row in edit saved first; none when there is no group or the
-    // save fails.
-    std::optional<ScheduleReport> takeReport();
-    QString askFileName(const QString& caption, const QString& extension, const QString& filter);
 
     TDBGrid& m_grid;
     SchedulePrintout m_printout;
     QMenu* m_menu;
-    QAction* m_print;
-    QAction* m_preview;
-    QAction* m_pdf;
-    QAction* m_excel;
-    FileNameAsker m_askFileName;
-    // The folder of the last file saved, where the next dialog opens.
-    QString m_folder;
+    ReportActions* m_actions;
 };

@@ -10,17 +10,11 @@
 
 #include <QAction>
 #include <QDate>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -67,8 +61,7 @@ QLineEdit* MakeFilter(QWidget* parent, const char* name, const char* placeholder
 
 SessionOverviewWindow::SessionOverviewWindow(std::unique_ptr<SessionOverview> overview, UserShell& shell,
                                              QWidget* parent)
-    : QWidget(parent, Qt::Window), m_overview(std::move(overview)), m_shell(shell),
-      m_folder(QDir::homePath()) {
+    : QWidget(parent, Qt::Window), m_overview(std::move(overview)), m_shell(shell) {
     setObjectName(QStringLiteral("SessionOverviewWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(WindowTitle(*m_overview));
@@ -77,9 +70,6 @@ SessionOverviewWindow::SessionOverviewWindow(std::unique_ptr<SessionOverview> ov
     m_undatedModel = new SessionListModel(*m_overview, SessionListModel::Part::Undated, this);
     m_dayModel = new SessionDayModel(*m_overview, this);
     buildControls();
-    m_askFileName = [this](const QString& caption, const QString& suggested, const QString& filter) {
-        return QFileDialog::getSaveFileName(this, caption, suggested, filter);
-    };
     connect(m_overview.get(), &SessionOverview::stateChanged, this, &SessionOverviewWindow::followState);
     connect(m_overview.get(), &SessionOverview::progressed, this, [this](int done, int total) {
         m_progress->setMaximum(std::max(total, 1));
@@ -136,13 +126,30 @@ void SessionOverviewWindow::buildControls() {
     m_printButton = new QPushButton(QString::fromUtf8("&Печать и экспорт"), this);
     m_printButton->setObjectName(QStringLiteral("PrintButton"));
     auto* menu = new QMenu(m_printButton);
-    m_print = menu->addAction(QString::fromUtf8("Печать…"), this, &SessionOverviewWindow::print);
-    m_preview = menu->addAction(QString::fromUtf8("Предварительный просмотр…"), this,
-                                &SessionOverviewWindow::preview);
-    menu->addSeparator();
-    m_pdf = menu->addAction(QString::fromUtf8("Сохранить в PDF…"), this, &SessionOverviewWindow::saveAsPdf);
-    m_excel =
-        menu->addAction(QString::fromUtf8("Сохранить в Excel…"), this, &SessionOverviewWindow::saveAsExcel);
+    ReportActions::Source source;
+    source.available = [this] { return m_overview->state() == SessionOverview::State::Ready; };
+    source.report = [this] { return std::optional<ScheduleReport>(shownReport()); };
+    source.documentName = [this](const ScheduleReport& report) {
+        return report.title() + QStringLiteral(" — ") + m_overview->scope().facultyText;
+    };
+    source.suggestedFileName = [this](const QString& extension) {
+        return SessionReport::SuggestedFileName(*m_overview, extension);
+    };
+    source.savePdf = [this](const QString& path) {
+        try {
+            WriteReportFile(path, ReportPages::Pdf(shownReport(), QDate::currentDate()));
+        } catch (const std::exception& error) {
+            m_shell.showException(error);
+        }
+    };
+    source.saveExcel = [this](const QString& path) {
+        try {
+            WriteReportFile(path, SessionReport::Xlsx(*m_overview));
+        } catch (const std::exception& error) {
+            m_shell.showException(error);
+        }
+    };
+    m_actions = new ReportActions(*menu, *this, std::move(source), this);
     m_printButton->setMenu(menu);
     filters->addWidget(m_printButton);
     layout->addLayout(filters);
@@ -238,8 +245,7 @@ void SessionOverviewWindow::followState() {
                                                ? QColor(176, 0, 0)
                                                : this->palette().color(QPalette::WindowText));
     m_status->setPalette(palette);
-    for (QAction* action : {m_print, m_preview, m_pdf, m_excel})
-        action->setEnabled(state == SessionOverview::State::Ready);
+    m_actions->updateEnabled();
     switch (state) {
     case SessionOverview::State::Reading:
         m_progress->setMaximum(std::max(m_overview->groupCount(), 1));
@@ -286,68 +292,4 @@ void SessionOverviewWindow::activate(const QModelIndex& index) {
 ScheduleReport SessionOverviewWindow::shownReport() const {
     return m_views->currentWidget() == m_dayView ? SessionReport::Days(*m_overview)
                                                  : SessionReport::List(*m_overview);
-}
-
-void SessionOverviewWindow::print() {
-    if (m_overview->state() != SessionOverview::State::Ready)
-        return;
-    const ScheduleReport report = shownReport();
-    QPrinter printer(QPrinter::HighResolution);
-    ReportPages::SetUpPage(printer);
-    printer.setDocName(report.title() + QStringLiteral(" — ") + m_overview->scope().facultyText);
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    ReportPages::Paint(report, printer, QDate::currentDate());
-}
-
-void SessionOverviewWindow::preview() {
-    if (m_overview->state() != SessionOverview::State::Ready)
-        return;
-    const ScheduleReport report = shownReport();
-    QPrinter printer(QPrinter::HighResolution);
-    ReportPages::SetUpPage(printer);
-    QPrintPreviewDialog dialog(&printer, this);
-    dialog.setWindowTitle(QString::fromUtf8("Предварительный просмотр"));
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-            [&](QPrinter* target) { ReportPages::Paint(report, *target, QDate::currentDate()); });
-    dialog.exec();
-}
-
-QString SessionOverviewWindow::askFileName(const QString& caption, const QString& extension,
-                                           const QString& filter) {
-    const QString path = m_askFileName(
-        caption, QDir(m_folder).filePath(SessionReport::SuggestedFileName(*m_overview, extension)), filter);
-    if (path.isEmpty())
-        return path;
-    m_folder = QFileInfo(path).absolutePath();
-    return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + extension : path;
-}
-
-void SessionOverviewWindow::saveAsPdf() {
-    if (m_overview->state() != SessionOverview::State::Ready)
-        return;
-    const QString path = askFileName(QString::fromUtf8("Сохранить в PDF"), QStringLiteral("pdf"),
-                                     QString::fromUtf8("Документ PDF (*.pdf)"));
-    if (path.isEmpty())
-        return;
-    try {
-        WriteReportFile(path, ReportPages::Pdf(shownReport(), QDate::currentDate()));
-    } catch (const std::exception& error) {
-        m_shell.showException(error);
-    }
-}
-
-void SessionOverviewWindow::saveAsExcel() {
-    if (m_overview->state() != SessionOverview::State::Ready)
-        return;
-    const QString path = askFileName(QString::fromUtf8("Сохранить в Excel"), QStringLiteral("xlsx"),
-                                     QString::fromUtf8("Книга Excel (*.xlsx)"));
-    if (path.isEmpty())
-        return;
-    try {
-        WriteReportFile(path, SessionReport::Xlsx(*m_overview));
-    } catch (const std::exception& error) {
-        m_shell.showException(error);
-    }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reportactions.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -26,8 +28,7 @@ class SessionOverviewWindow : public QWidget {
     Q_OBJECT
 
 public:
-    using FileNameAsker =
-        std::function<QString(const QString& caption, const QString& suggested, const QString& filter)>;
+    using FileNameAsker = ReportActions::FileNameAsker;
 
     // Takes the overview; errors of printing and saving go to the shell's error box.
     SessionOverviewWindow(std::unique_ptr<SessionOverview> overview, UserShell& shell,
@@ -45,18 +46,18 @@ public:
     QProgressBar* progressBar() const { return m_progress; }
     QLabel* statusLabel() const { return m_status; }
     QPushButton* retryButton() const { return m_retry; }
-    QAction* printAction() const { return m_print; }
-    QAction* previewAction() const { return m_preview; }
-    QAction* pdfAction() const { return m_pdf; }
-    QAction* excelAction() const { return m_excel; }
-    void setFileNameAsker(FileNameAsker asker) { m_askFileName = std::move(asker); }
+    QAction* printAction() const { return m_actions->printAction(); }
+    QAction* previewAction() const { return m_actions->previewAction(); }
+    QAction* pdfAction() const { return m_actions->pdfAction(); }
+    QAction* excelAction() const { return m_actions->excelAction(); }
+    void setFileNameAsker(FileNameAsker asker) { m_actions->setFileNameAsker(std::move(asker)); }
 
     // The report of the view on show: the list or the day table.
     ScheduleReport shownReport() const;
-    void print();
-    void preview();
-    void saveAsPdf();
-    void saveAsExcel();
+    void print() { m_actions->print(); }
+    void preview() { m_actions->preview(); }
+    void saveAsPdf() { m_actions->saveAsPdf(); }
+    void saveAsExcel() { m_actions->saveAsExcel(); }
 
     static QString WindowTitle(const SessionOverview& overview);
 
@@ -74,7 +75,6 @@ private:
     // The height of a day row of that many lines of text.
     int DayRowHeight(int lines) const;
     void activate(const QModelIndex& index);
-    QString askFileName(const QString& caption, const QString& extension, const QString& filter);
 
     std::unique_ptr<SessionOverview> m_overview;
     UserShell& m_shell;
@@ -86,10 +86,7 @@ private:
     QLineEdit* m_examinerFilter = nullptr;
     QLineEdit* m_roomFilter = nullptr;
     QPushButton* m_printButton = nullptr;
-    QAction* m_print = nullptr;
-    QAction* m_preview = nullptr;
-    QAction* m_pdf = nullptr;
-    QAction* m_excel = nullptr;
+    ReportActions* m_actions = nullptr;
     QTabWidget* m_views = nullptr;
     QTableView* m_listView = nullptr;
     QTableView* m_dayView = nullptr;
@@ -99,7 +96,5 @@ private:
     QProgressBar* m_progress = nullptr;
     QLabel* m_status = nullptr;
     QPushButton* m_retry = nullptr;
-    FileNameAsker m_askFileName;
-    QString m_folder;
     bool m_fitted = false;
 };
