@@ -3,6 +3,7 @@
 #include "schedule/lookupselector.h"
 #include "selectoraccessibility.h"
 #include "selectorlistpopup.h"
+#include "typedsearchcharacter.h"
 
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -133,10 +134,8 @@ void LookupComboBox::keyPressEvent(QKeyEvent* event) {
     default:
         break;
     }
-    const QString text = event->text();
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (!command && text.size() == 1 && LookupSelector::isSearchCharacter(text.front())) {
-        m_selector.typeToPick(text.front(), now());
+    if (const QChar typed = TypedSearchCharacter(*event); !typed.isNull()) {
+        m_selector.typeToPick(typed, now());
         return;
     }
     QWidget::keyPressEvent(event);

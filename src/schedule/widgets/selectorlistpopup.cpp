@@ -3,6 +3,7 @@
 #include "lookupcombobox.h"
 #include "schedule/lookupselector.h"
 #include "selectoraccessibility.h"
+#include "typedsearchcharacter.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -143,10 +144,8 @@ void SelectorListPopup::keyPressEvent(QKeyEvent* event) {
     default:
         break;
     }
-    const QString text = event->text();
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (!command && text.size() == 1 && LookupSelector::isSearchCharacter(text.front())) {
-        const int row = m_owner.selector().typeToFind(text.front(), m_owner.now());
+    if (const QChar typed = TypedSearchCharacter(*event); !typed.isNull()) {
+        const int row = m_owner.selector().typeToFind(typed, m_owner.now());
         if (row >= 0) {
             m_list.highlight(row);
             syncScrollBar();
