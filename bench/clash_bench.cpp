@@ -2,6 +2,7 @@
 // against a bare loop of the same statements (the groups from RatingView, then the body of
 // GetRatingTable per group) stepped through SQLite's C API (goal: ratio at most 1.5); and the
 // longest stretch for which the pass keeps the GUI thread busy (goal: under 16 ms).
+#include "benchshell.h"
 #include "benchsupport.h"
 #include "context/usershell.h"
 #include "data/connection.h"
@@ -98,23 +99,6 @@ void BM_ClashPass(benchmark::State& state) {
 }
 BENCHMARK(BM_ClashPass)->Unit(benchmark::kMillisecond)->Iterations(10);
 
-class QuietShell : public UserShell {
-public:
-    QString title() const override { return QStringLiteral("ZOR 27"); }
-    void showPlainMessage(const QString&) override {}
-    void showException(const std::exception&) override {}
-    int messageBox(const QString&, const QString&, int) override { return 0; }
-    void processPendingEvents() override {}
-    void requestTermination() override {}
-    bool terminationRequested() const override { return false; }
-};
-
-void Pick(LookupSelector& selector, const QString& text) {
-    for (int row = 0; row < selector.rowCount(); ++row)
-        if (selector.rowText(row) == text)
-            selector.pickRow(row);
-}
-
 // The GUI thread during a pass: every round of its event loop is timed (polled, so that waiting
 // for the next event is not counted); the longest is what the
 // pass cost the window at worst (starting it, and marking the shown group when it ends).
@@ -127,15 +111,16 @@ void BM_ClashPassGuiBusy(benchmark::State& state) {
         data.ADOCon->setConnectionString(database.connectionString());
         data.ADOCon->open();
         data.ADOQ_A_Year->open();
-        QuietShell shell;
+        benchsupport::QuietShell shell;
         ScheduleEditor editor(data, shell);
         ClashWatch watch(data, editor, QString());
         bool ended = false;
         QObject::connect(&watch, &ClashWatch::passEnded, [&] { ended = true; });
-        Pick(editor.year(), "2027/2028");
-        double worst = Seconds([&] { Pick(editor.semester(), QString::fromUtf8("2-й семестр (весенний)")); });
-        Pick(editor.faculty(), QString::fromUtf8("Факультет информационных технологий"));
-        Pick(editor.group(), QStringLiteral("Б-0"));
+        benchsupport::Pick(editor.year(), "2027/2028");
+        double worst = Seconds(
+            [&] { benchsupport::Pick(editor.semester(), QString::fromUtf8("2-й семестр (весенний)")); });
+        benchsupport::Pick(editor.faculty(), QString::fromUtf8("Факультет информационных технологий"));
+        benchsupport::Pick(editor.group(), QStringLiteral("Б-0"));
         const auto start = std::chrono::steady_clock::now();
         while (!ended)
             worst = std::max(worst, Seconds([] { QCoreApplication::processEvents(); }));

@@ -6,6 +6,7 @@
 // against a plain loop that reads, upper-cases and searches the same texts by code of its own (goal:
 // ratio at most 1.5). Offscreen platform.
 #include "app/application.h"
+#include "benchshell.h"
 #include "benchsupport.h"
 #include "context/usershell.h"
 #include "data/embedded/databasebuilder.h"
@@ -29,7 +30,6 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <functional>
-#include <malloc.h>
 #include <memory>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -296,42 +296,6 @@ void BM_FindNext(benchmark::State& state) {
 }
 BENCHMARK(BM_FindNext)->Unit(benchmark::kMillisecond)->Iterations(7)->Arg(6)->Arg(1000)->Arg(10000);
 
-class QuietShell : public UserShell {
-public:
-    QString title() const override { return QStringLiteral("ZOR 27"); }
-    void showPlainMessage(const QString&) override {}
-    void showException(const std::exception&) override {}
-    int messageBox(const QString&, const QString&, int) override { return 0; }
-    void processPendingEvents() override {}
-    void requestTermination() override {}
-    bool terminationRequested() const override { return false; }
-};
-
-void Pick(LookupSelector& selector, const QString& text) {
-    for (int row = 0; row < selector.rowCount(); ++row)
-        if (selector.rowText(row) == text)
-            selector.pickRow(row);
-}
-
-// Resident and peak resident set of the process in bytes (Linux), and the peak set back to now.
-qint64 StatusBytes(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(static_cast<qsizetype>(qstrlen(key))).trimmed().split(' ').first().toLongLong() *
-                   1024;
-    return -1;
-}
-
-void ResetPeak() {
-    malloc_trim(0);
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 struct Opening {
     double seconds = 0;   // from the pick to the marks shown (with clash warnings) or the grid painted
     double busiest = 0;   // the longest round of the event loop after the schedule opened
@@ -348,7 +312,7 @@ Opening OpenGroup(bool warnings) {
                                      Database(LargeRows).file + "\"");
     data.ADOCon->open();
     data.ADOQ_A_Year->open();
-    QuietShell shell;
+    benchsupport::QuietShell shell;
     ScheduleEditor editor(data, shell);
     auto grid = Grid(data.DS_RatingTable);
     std::unique_ptr<ClashWatch> watch;
@@ -360,20 +324,21 @@ Opening OpenGroup(bool warnings) {
                          qOverload<>(&QWidget::update));
         QObject::connect(watch.get(), &ClashWatch::passEnded, [&] { ended = true; });
     }
-    Pick(editor.year(), QStringLiteral("2026/2027"));
-    Pick(editor.semester(), QString::fromUtf8("1-й семестр (осенний)"));
-    Pick(editor.faculty(), QString::fromUtf8("Факультет информационных технологий"));
+    benchsupport::Pick(editor.year(), QStringLiteral("2026/2027"));
+    benchsupport::Pick(editor.semester(), QString::fromUtf8("1-й семестр (осенний)"));
+    benchsupport::Pick(editor.faculty(), QString::fromUtf8("Факультет информационных технологий"));
     Opening opening;
-    const qint64 before = StatusBytes("VmRSS:");
-    ResetPeak();
+    const qint64 before = benchsupport::StatusBytes("VmRSS:");
+    benchsupport::ResetPeak();
     opening.seconds = Seconds([&] {
-        Pick(editor.group(), QString::fromUtf8("ИВТ-БЕНЧ"));
+        benchsupport::Pick(editor.group(), QString::fromUtf8("ИВТ-БЕНЧ"));
         grid->viewport()->repaint();
         while (!ended)
             opening.busiest = std::max(opening.busiest, Seconds([] { QCoreApplication::processEvents(); }));
         opening.busiest = std::max(opening.busiest, Seconds([&] { grid->viewport()->repaint(); }));
     });
-    opening.peakBytes = std::max(StatusBytes("VmHWM:"), StatusBytes("VmRSS:")) - before;
+    opening.peakBytes =
+        std::max(benchsupport::StatusBytes("VmHWM:"), benchsupport::StatusBytes("VmRSS:")) - before;
     if (warnings)
         grid->setCellDecoration(nullptr);
     return opening;

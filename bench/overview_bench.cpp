@@ -5,6 +5,7 @@
 // 1.5), and on a connection that it opens first as the reader does (ratio_fresh_connection); and the
 // longest stretch for which opening it keeps the GUI thread busy (goal: under 16 ms), with the
 // models alone and with the window itself shown on the offscreen platform.
+#include "benchshell.h"
 #include "benchsupport.h"
 #include "context/usershell.h"
 #include "schedule/sessiondaymodel.h"
@@ -164,23 +165,12 @@ void BM_OverviewGuiBusy(benchmark::State& state) {
 }
 BENCHMARK(BM_OverviewGuiBusy)->Unit(benchmark::kMillisecond)->Iterations(10);
 
-class QuietShell : public UserShell {
-public:
-    QString title() const override { return QStringLiteral("ZOR 27"); }
-    void showPlainMessage(const QString&) override {}
-    void showException(const std::exception&) override {}
-    int messageBox(const QString&, const QString&, int) override { return 0; }
-    void processPendingEvents() override {}
-    void requestTermination() override {}
-    bool terminationRequested() const override { return false; }
-};
-
 // The window as the main window opens it: created and shown (timed apart: the cost of any new
 // window), then reading, every round of the event loop timed until the views show everything
 // (their columns fitted) and have been painted.
 void BM_OverviewWindowGuiBusy(benchmark::State& state) {
     Database();
-    QuietShell shell;
+    benchsupport::QuietShell shell;
     std::vector<double> longest;
     std::vector<double> shown;
     double rows = 0;

@@ -92,24 +92,6 @@ std::size_t BareLoop(sqlite3* db, const QByteArray& select, std::vector<QVariant
     return cells.size() / static_cast<std::size_t>(std::max(columns, 1));
 }
 
-// Resident and peak resident set of the process in bytes (Linux).
-qint64 StatusBytes(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(static_cast<qsizetype>(qstrlen(key))).trimmed().split(' ').first().toLongLong() *
-                   1024;
-    return -1;
-}
-
-void ResetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 void BM_OpenRatingTable(benchmark::State& state) {
     LargeDatabase& database = Database();
     sqlite3* db = nullptr;
@@ -125,11 +107,11 @@ void BM_OpenRatingTable(benchmark::State& state) {
         module.ADOQ_RatingTable->findParam(names[i])->setValue(Keys[i]);
     // Peak memory of the first opening (freed memory stays with the process afterwards), above
     // what the process held before it.
-    const qint64 before = StatusBytes("VmRSS:");
-    ResetPeak();
+    const qint64 before = benchsupport::StatusBytes("VmRSS:");
+    benchsupport::ResetPeak();
     module.ADOQ_RatingTable->open();
-    const qint64 peak = StatusBytes("VmHWM:");
-    const qint64 held = StatusBytes("VmRSS:");
+    const qint64 peak = benchsupport::StatusBytes("VmHWM:");
+    const qint64 held = benchsupport::StatusBytes("VmRSS:");
     const int rows = module.ADOQ_RatingTable->recordCount();
     module.ADOQ_RatingTable->close();
 
@@ -189,10 +171,11 @@ Peak PeakOfOpening(const QString& connectionString) {
             const char* names[] = {"@id_a_year", "@id_semester", "@id_faculty", "@id_group"};
             for (int i = 0; i < 4; ++i)
                 module.ADOQ_RatingTable->findParam(names[i])->setValue(Keys[i]);
-            const qint64 before = StatusBytes("VmRSS:");
-            ResetPeak();
+            const qint64 before = benchsupport::StatusBytes("VmRSS:");
+            benchsupport::ResetPeak();
             module.ADOQ_RatingTable->open();
-            const qint64 peak = std::max(StatusBytes("VmHWM:"), StatusBytes("VmRSS:"));
+            const qint64 peak =
+                std::max(benchsupport::StatusBytes("VmHWM:"), benchsupport::StatusBytes("VmRSS:"));
             report =
                 std::to_string(peak - before) + " " + std::to_string(module.ADOQ_RatingTable->recordCount());
         } catch (const std::exception& error) {

@@ -3,6 +3,9 @@
 #include "data/embedded/databasebuilder.h"
 
 #include <QFile>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <algorithm>
 #include <chrono>
 #include <sqlite3.h>
@@ -69,6 +72,26 @@ LargeSessionDatabase::LargeSessionDatabase(int groups, int entries, int facultie
         "CASE n.i % 5 WHEN 0 THEN '09:00' WHEN 1 THEN '10.40' WHEN 2 THEN '12-20' WHEN 3 THEN '14:00' "
         "ELSE '15:40' END, '1-' || (101 + n.i % 400), 1 + n.i % @types FROM n;",
         {{"groups", groups}, {"entries", entries}, {"faculties", faculties}, {"types", types}});
+}
+
+qint64 StatusBytes(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(static_cast<qsizetype>(qstrlen(key))).trimmed().split(' ').first().toLongLong() *
+                   1024;
+    return -1;
+}
+
+void ResetPeak() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
 }
 
 QString LargeSessionDatabase::connectionString() const {

@@ -21,6 +21,11 @@ QString ProcedureBody(const QString& name);
 // C API gives it: what a bare loop does with a row.
 void CopyRow(sqlite3_stmt* statement, std::vector<QVariant>& cells);
 
+// Resident ("VmRSS:") or peak resident ("VmHWM:") set of the process in bytes (Linux; -1 elsewhere).
+qint64 StatusBytes(const char* key);
+// Gives freed memory back to the system and sets the peak resident set back to the resident one.
+void ResetPeak();
+
 // The demo database with one more academic year, 2027/2028 (key 5), whose spring semester (2) alone
 // holds `groups` new groups of `entries` scheduled controls each: the groups spread over faculties 1
 // to `faculties`, the controls over 30 examiners, 30 days, five spellings of their times, 400 rooms
