@@ -10,7 +10,7 @@
 #include "grid/celleditor.h"
 #include "grid/gridmodel.h"
 #include "grid/lookupcompletion.h"
-#include "grid/schedulecolumns.h"
+#include "schedule/schedulecolumns.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>

@@ -13,11 +13,11 @@
 #include "data/field.h"
 #include "datamodule/tdm_mb.h"
 #include "grid/gridfind.h"
-#include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
 #include "grid/widgets/tdbgrid.h"
 #include "schedule/clashwatch.h"
 #include "schedule/lookupselector.h"
+#include "schedule/schedulecolumns.h"
 #include "schedule/scheduleeditor.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "lookupselector.h"
 
+#include "context/ansicodec.h"
 #include "data/query.h"
 #include "data/valuecomparison.h"
-#include "signin/ansicodec.h"
 #include "typingtimestamp.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "bootstrapfile.h"
 
-#include "ansicodec.h"
+#include "context/ansicodec.h"
 #include "platform/ioerror.h"
 #include "platform/systemfile.h"
 

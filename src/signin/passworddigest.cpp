@@ -1,6 +1,6 @@
 #include "passworddigest.h"
 
-#include "ansicodec.h"
+#include "context/ansicodec.h"
 
 #include <QCryptographicHash>
 

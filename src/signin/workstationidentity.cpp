@@ -1,6 +1,6 @@
 #include "workstationidentity.h"
 
-#include "ansicodec.h"
+#include "context/ansicodec.h"
 #include "platform/computername.h"
 #include "platform/hostresolver.h"
 

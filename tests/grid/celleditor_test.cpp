@@ -5,8 +5,8 @@
 #include "fixedmeasure.h"
 #include "grid/celleditor.h"
 #include "grid/gridmodel.h"
-#include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
+#include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
 #include "support/errortext.h"
 

@@ -4,8 +4,8 @@
 #include "fixedmeasure.h"
 #include "grid/gridfind.h"
 #include "grid/gridmodel.h"
-#include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
+#include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
 #include "support/errortext.h"
 

@@ -1,9 +1,9 @@
 // The layout pass over the schedule's columns: title row height, title cells, rows and hits.
 #include "fixedmeasure.h"
 #include "grid/gridmodel.h"
-#include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
 #include "grid/ttitlenode.h"
+#include "schedule/schedulecolumns.h"
 
 #include <gtest/gtest.h>
 

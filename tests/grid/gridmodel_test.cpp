@@ -3,8 +3,8 @@
 #include "data/datetimetext.h"
 #include "fixedmeasure.h"
 #include "grid/gridmodel.h"
-#include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
+#include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
 #include "support/errortext.h"
 
@@ -39,10 +39,14 @@ TEST_F(GridModelTest, ScheduleColumnsAreBoundToTheirFields) {
         bool editable;
     };
     const Expected expected[] = {
-        {db.module.ADOQ_RatingTableDiscipline, 107, false}, {db.module.ADOQ_RatingTableKafedra, 134, false},
-        {db.module.ADOQ_RatingTablet_fio, 158, false},      {db.module.ADOQ_RatingTableFKontr, 88, false},
-        {db.module.ADOQ_RatingTableDate_1, 82, true},       {db.module.ADOQ_RatingTableTime_1, 96, true},
-        {db.module.ADOQ_RatingTableAudience_1, 76, true},   {db.module.ADOQ_RatingTableTypeControl, 108, true},
+        {db.module.ADOQ_RatingTableDiscipline, 107, false},
+        {db.module.ADOQ_RatingTableKafedra, 134, false},
+        {db.module.ADOQ_RatingTablet_fio, 158, false},
+        {db.module.ADOQ_RatingTableFKontr, 88, false},
+        {db.module.ADOQ_RatingTableDate_1, 82, true},
+        {db.module.ADOQ_RatingTableTime_1, 96, true},
+        {db.module.ADOQ_RatingTableAudience_1, 76, true},
+        {db.module.ADOQ_RatingTableTypeControl, 108, true},
     };
     ASSERT_EQ(grid.columnCount(), 8);
     for (int i = 0; i < 8; ++i) {

@@ -2,9 +2,9 @@
 // and the heights of the title cells.
 #include "fixedmeasure.h"
 #include "grid/gridmodel.h"
-#include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
 #include "grid/titletree.h"
+#include "schedule/schedulecolumns.h"
 
 #include <gtest/gtest.h>
 #include <memory>

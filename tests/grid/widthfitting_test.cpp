@@ -1,9 +1,9 @@
 // Fitting the schedule's column widths to the grid's width, and dragging a column border.
 #include "fixedmeasure.h"
 #include "grid/gridmodel.h"
-#include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
 #include "grid/widthfitting.h"
+#include "schedule/schedulecolumns.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
+#include "context/ansicodec.h"
 #include "platform/ioerror.h"
-#include "signin/ansicodec.h"
 #include "signin/bootstrapfile.h"
 #ifndef _WIN32
 #include "support/childprocess.h"

@@ -1,13 +1,13 @@
 // Whatever the user types as the login and whatever the system reports as the computer name reach
 // GET_USER unchanged, in one statement, through the embedded engine and through the SQL Server
 // driver against the stand-in. GET_USER is replaced by a body that records its arguments.
+#include "context/ansicodec.h"
 #include "context/programcontext.h"
 #include "data/connection.h"
 #include "data/dataerror.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
 #include "platform/hostresolver.h"
-#include "signin/ansicodec.h"
 #include "signin/bootstrapfile.h"
 #include "signin/getuserstatement.h"
 #include "signin/passworddigest.h"

@@ -1,8 +1,8 @@
+#include "context/ansicodec.h"
 #include "platform/ansicodepage.h"
 #include "platform/computername.h"
 #include "platform/hostresolver.h"
 #include "platform/socketerror.h"
-#include "signin/ansicodec.h"
 #include "signin/passworddigest.h"
 #include "signin/workstationidentity.h"
 

@@ -5,10 +5,10 @@
 // dropped down as grid-find-list.png), and the cell editor with its drop-downs from the screen as
 // grid-editor.png, grid-calendar.png and grid-list.png.
 #include "app/application.h"
-#include "grid/schedulecolumns.h"
 #include "grid/widgets/inplaceedit.h"
 #include "grid/widgets/tdbgrid.h"
 #include "grid/widgets/tgridfinddlg.h"
+#include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
 #include "widgets/userinput.h"
 

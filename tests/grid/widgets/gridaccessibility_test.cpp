@@ -2,11 +2,11 @@
 // current cell with its column's title and text, the cell editor named after the column, and the
 // open drop-downs (the month calendar, the list of control types) under the grid in the tree.
 #include "data/query.h"
-#include "grid/schedulecolumns.h"
 #include "grid/widgets/inplaceedit.h"
 #include "grid/widgets/lookuplistpopup.h"
 #include "grid/widgets/monthcalendarpopup.h"
 #include "grid/widgets/tdbgrid.h"
+#include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
 #include "userinput.h"
 

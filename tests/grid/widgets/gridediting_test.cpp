@@ -3,12 +3,12 @@
 // the schedule, on the demo database. The error box is the application's own.
 #include "data/datetimetext.h"
 #include "data/qstringprinter.h"
-#include "grid/schedulecolumns.h"
 #include "grid/widgets/inplaceedit.h"
 #include "grid/widgets/lookuplistpopup.h"
 #include "grid/widgets/monthcalendarpopup.h"
 #include "grid/widgets/tdbgrid.h"
 #include "messageboxes.h"
+#include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
 #include "userinput.h"
 

@@ -1,9 +1,9 @@
 // The grid widget over the demo schedule on the offscreen platform: fitted columns, two-level
 // titles, colours, the indicator, mouse selection, border dragging and scrolling.
-#include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
 #include "grid/widgets/inplaceedit.h"
 #include "grid/widgets/tdbgrid.h"
+#include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
 #include "support/showntext.h"
 

@@ -1,10 +1,10 @@
 // The find dialog over the grid on the demo schedule, on the offscreen platform: its window, opening
 // with the selected text around the current column, Find next by the button and by Enter with and
 // without Ctrl, "not found", Escape and "Close", the choices and history that stay for the run.
-#include "grid/schedulecolumns.h"
 #include "grid/tgridcolumn.h"
 #include "grid/widgets/tdbgrid.h"
 #include "grid/widgets/tgridfinddlg.h"
+#include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
 #include "support/errortext.h"
 #include "support/showntext.h"

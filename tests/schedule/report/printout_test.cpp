@@ -4,11 +4,11 @@
 #include "schedule/signedinschedule.h"
 
 #include "grid/gridmodel.h"
-#include "grid/schedulecolumns.h"
 #include "reportreadback.h"
 #include "schedule/report/reportpages.h"
 #include "schedule/report/reportworkbook.h"
 #include "schedule/report/scheduleprintout.h"
+#include "schedule/schedulecolumns.h"
 
 #include <QCoreApplication>
 #include <QDir>

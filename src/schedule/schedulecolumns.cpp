@@ -1,6 +1,6 @@
 #include "schedulecolumns.h"
 
-#include "gridmodel.h"
+#include "grid/gridmodel.h"
 
 namespace {
 
