@@ -8,8 +8,8 @@
 #include "data/connection.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
-#include "schedule/clashpass.h"
-#include "schedule/clashwatch.h"
+#include "schedule/clashes/clashpass.h"
+#include "schedule/clashes/clashwatch.h"
 #include "schedule/scheduleeditor.h"
 
 #include <QCoreApplication>

@@ -15,7 +15,7 @@
 #include "grid/gridfind.h"
 #include "grid/tgridcolumn.h"
 #include "grid/widgets/tdbgrid.h"
-#include "schedule/clashwatch.h"
+#include "schedule/clashes/clashwatch.h"
 #include "schedule/lookupselector.h"
 #include "schedule/schedulecolumns.h"
 #include "schedule/scheduleeditor.h"

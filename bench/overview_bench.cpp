@@ -8,9 +8,9 @@
 #include "benchshell.h"
 #include "benchsupport.h"
 #include "context/usershell.h"
-#include "schedule/sessiondaymodel.h"
-#include "schedule/sessionlistmodel.h"
-#include "schedule/sessionoverview.h"
+#include "schedule/overview/sessiondaymodel.h"
+#include "schedule/overview/sessionlistmodel.h"
+#include "schedule/overview/sessionoverview.h"
 #include "schedule/widgets/sessionoverviewwindow.h"
 
 #include <QApplication>

@@ -1,6 +1,5 @@
 #include "tform1.h"
 
-#include "clashwatch.h"
 #include "context/installation.h"
 #include "context/programcontext.h"
 #include "context/usershell.h"
@@ -9,9 +8,10 @@
 #include "datamodule/tdm_mb.h"
 #include "grid/widgets/tdbgrid.h"
 #include "grid/widgets/tgridfinddlg.h"
+#include "schedule/clashes/clashwatch.h"
+#include "schedule/overview/sessionoverview.h"
 #include "schedule/schedulecolumns.h"
 #include "scheduleeditor.h"
-#include "sessionoverview.h"
 #include "signin/widgets/tform8.h"
 #include "widgets/bevel.h"
 #include "widgets/lookupcombobox.h"

@@ -1,8 +1,8 @@
 // The clash rules on pairs of schedule entries, and the index that finds an entry's clashes among
 // the entries of its day.
-#include "schedule/clashindex.h"
-#include "schedule/clashrules.h"
-#include "schedule/clashwatch.h"
+#include "schedule/clashes/clashindex.h"
+#include "schedule/clashes/clashrules.h"
+#include "schedule/clashes/clashwatch.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "grid/tgridcolumn.h"
 #include "grid/widgets/tdbgrid.h"
-#include "schedule/clashwatch.h"
+#include "schedule/clashes/clashwatch.h"
 #include "support/showntext.h"
 
 #include <QApplication>

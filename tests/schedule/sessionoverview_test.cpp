@@ -5,11 +5,11 @@
 #include "signedinschedule.h"
 
 #include "data/field.h"
-#include "schedule/clashrules.h"
-#include "schedule/clashwatch.h"
-#include "schedule/sessiondaymodel.h"
-#include "schedule/sessionlistmodel.h"
-#include "schedule/sessionoverview.h"
+#include "schedule/clashes/clashrules.h"
+#include "schedule/clashes/clashwatch.h"
+#include "schedule/overview/sessiondaymodel.h"
+#include "schedule/overview/sessionlistmodel.h"
+#include "schedule/overview/sessionoverview.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

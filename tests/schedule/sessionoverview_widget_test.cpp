@@ -4,9 +4,9 @@
 #include "signedinschedule.h"
 #include "signedinwindow.h"
 
-#include "schedule/sessiondaymodel.h"
-#include "schedule/sessionlistmodel.h"
-#include "schedule/sessionoverview.h"
+#include "schedule/overview/sessiondaymodel.h"
+#include "schedule/overview/sessionlistmodel.h"
+#include "schedule/overview/sessionoverview.h"
 #include "schedule/widgets/sessionoverviewwindow.h"
 
 #include <QAction>

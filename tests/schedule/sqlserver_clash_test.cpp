@@ -3,7 +3,7 @@
 // and no message while the schedule goes on working.
 #include "signedinschedule.h"
 
-#include "schedule/clashwatch.h"
+#include "schedule/clashes/clashwatch.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

@@ -2,9 +2,9 @@
 
 #include "reportfile.h"
 #include "reportworkbook.h"
-#include "schedule/sessiondaymodel.h"
-#include "schedule/sessionlistmodel.h"
-#include "schedule/sessionoverview.h"
+#include "schedule/overview/sessiondaymodel.h"
+#include "schedule/overview/sessionlistmodel.h"
+#include "schedule/overview/sessionoverview.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "sessionoverviewwindow.h"
 
 #include "context/usershell.h"
+#include "schedule/overview/sessiondaymodel.h"
+#include "schedule/overview/sessionlistmodel.h"
+#include "schedule/overview/sessionoverview.h"
 #include "schedule/report/reportfile.h"
 #include "schedule/report/reportpages.h"
 #include "schedule/report/sessionreport.h"
-#include "schedule/sessiondaymodel.h"
-#include "schedule/sessionlistmodel.h"
-#include "schedule/sessionoverview.h"
 
 #include <QAction>
 #include <QDate>

@@ -3,13 +3,13 @@
 #include "schedule/signedinschedule.h"
 
 #include "reportreadback.h"
+#include "schedule/overview/sessiondaymodel.h"
+#include "schedule/overview/sessionlistmodel.h"
+#include "schedule/overview/sessionoverview.h"
 #include "schedule/report/reportfile.h"
 #include "schedule/report/reportpages.h"
 #include "schedule/report/reportworkbook.h"
 #include "schedule/report/sessionreport.h"
-#include "schedule/sessiondaymodel.h"
-#include "schedule/sessionlistmodel.h"
-#include "schedule/sessionoverview.h"
 
 #include <QLocale>
 #include <QSignalSpy>

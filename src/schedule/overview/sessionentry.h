@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clashentry.h"
+#include "schedule/clashes/clashentry.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,11 +1,11 @@
 #include "sessionread.h"
 
-#include "clashpass.h"
-#include "clashrules.h"
 #include "data/connection.h"
 #include "data/driver.h"
 #include "data/field.h"
 #include "data/query.h"
+#include "schedule/clashes/clashpass.h"
+#include "schedule/clashes/clashrules.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "sessionlistmodel.h"
 
-#include "clashwatch.h"
+#include "schedule/clashes/clashwatch.h"
 #include "sessionoverview.h"
 
 #include <QLocale>

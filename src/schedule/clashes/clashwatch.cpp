@@ -1,11 +1,11 @@
 #include "clashwatch.h"
 
-#include "backgroundread.h"
 #include "clashpass.h"
 #include "data/connection.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
-#include "scheduleeditor.h"
+#include "schedule/backgroundread.h"
+#include "schedule/scheduleeditor.h"
 
 #include <QLocale>
 #include <QMetaObject>

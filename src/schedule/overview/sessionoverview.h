@@ -1,7 +1,7 @@
 #pragma once
 
-#include "backgroundread.h"
-#include "clashindex.h"
+#include "schedule/backgroundread.h"
+#include "schedule/clashes/clashindex.h"
 #include "sessionentry.h"
 
 #include <QObject>

@@ -1,11 +1,11 @@
 #include "sessionoverview.h"
 
-#include "clashpass.h"
-#include "clashwatch.h"
 #include "data/connection.h"
 #include "data/query.h"
 #include "datamodule/tdm_mb.h"
-#include "scheduleeditor.h"
+#include "schedule/clashes/clashpass.h"
+#include "schedule/clashes/clashwatch.h"
+#include "schedule/scheduleeditor.h"
 #include "sessionread.h"
 
 #include <algorithm>
