@@ -1,11 +1,14 @@
 // Time from process start to the sign-in dialog on the screen: the real program, started as a user
 // starts it and told by ZOR27_EXIT_WHEN_SIGNIN_SHOWN to end once its sign-in dialog has been
-// painted, against a minimal Qt program that shows the same dialog (the same two pictures scaled
-// to the dialog's width, the labels, the four edits and the three flat buttons) with nothing
-// behind it: no data module, no main window, no translation (goal: at most 1.5 times as long).
-// Each run is a fresh process; the minimal program is this program started again in its child mode.
+// painted, against a minimal Qt program that shows the same dialog with nothing behind it (no data
+// module, no main window, no translation): the same two pictures decoded at the dialog's width on
+// threads of their own while the rest is built, as the program does, the labels, the four edits
+// and the three flat buttons (goal: at most 1.0 times as long). Each run is a fresh process; the
+// minimal program is this program started again in its child mode.
 #include <QApplication>
 #include <QDialog>
+#include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -17,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <future>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -44,15 +48,25 @@ const char* const MinimalMode = "--child-minimal";
     QDialog dialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint);
     dialog.setWindowTitle(QString::fromUtf8("Аутентификация"));
     dialog.setFixedSize(497, 273);
-    const auto picture = [&dialog](const char* resource, const QRect& box) {
+    // Each picture decoded on a thread of its own at the size it is shown, while the rest is built.
+    const auto decode = [](const char* resource, int width) {
+        return std::async(std::launch::async, [resource, width] {
+            QImageReader reader(QString::fromLatin1(resource));
+            const QSize stored = reader.size();
+            reader.setScaledSize(QSize(width, stored.height() * width / stored.width()));
+            return reader.read();
+        });
+    };
+    std::future<QImage> top = decode(":/pictures/signin-top.jpg", 497);
+    std::future<QImage> panel = decode(":/pictures/signin-panel.jpg", 497);
+    const auto picture = [&dialog](const QRect& box) {
         auto* label = new QLabel(&dialog);
         label->setGeometry(box);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setPixmap(
-            QPixmap(QString::fromLatin1(resource)).scaledToWidth(box.width(), Qt::SmoothTransformation));
+        return label;
     };
-    picture(":/pictures/signin-top.jpg", QRect(0, 0, 497, 278));
-    picture(":/pictures/signin-panel.jpg", QRect(0, 277, 497, 139));
+    QLabel* topLabel = picture(QRect(0, 0, 497, 278));
+    QLabel* panelLabel = picture(QRect(0, 277, 497, 139));
     auto* status = new QLabel(&dialog);
     status->setGeometry(60, 107, 329, 78);
     status->setAlignment(Qt::AlignCenter);
@@ -83,6 +97,8 @@ const char* const MinimalMode = "--child-minimal";
         if (e.masked)
             edit->setEchoMode(QLineEdit::Password);
     }
+    topLabel->setPixmap(QPixmap::fromImage(top.get()));
+    panelLabel->setPixmap(QPixmap::fromImage(panel.get()));
     showAndExit(dialog);
 }
 
