@@ -44,10 +44,10 @@ set(CPACK_PACKAGE_CONTACT "ZOR 27 administrators <zor27@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Schedule of examinations and tests (ZOR 27 «График проведения контроля»)")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
-# Libraries found by dpkg-shlibdeps (Qt with its print support, SQLite, unixODBC, libcurl,
-# libxlsxwriter), and what is loaded by name.
+# Libraries found by dpkg-shlibdeps (Qt with its print support, SQLite, unixODBC, libxlsxwriter),
+# and what is loaded by name (the ODBC driver, the platform plugins, libcurl for the update).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "tdsodbc, unixodbc, libqt6gui6, libqt6widgets6, qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, tdsodbc, unixodbc, libqt6gui6, libqt6widgets6, qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/postinst ${CMAKE_SOURCE_DIR}/packaging/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
