@@ -25,44 +25,26 @@ namespace {
 using benchsupport::Median;
 using benchsupport::Seconds;
 
-constexpr int Groups = 300;
-constexpr int EntriesPerGroup = 12;
-// 2027/2028, spring: a year the demo data does not have, filled here alone.
-const QVariant Year = 5;
-const QVariant Semester = 2;
+const QVariant Year = benchsupport::LargeSessionYear;
+const QVariant Semester = benchsupport::LargeSessionSemester;
 
 benchsupport::LargeSessionDatabase& Database() {
-    static benchsupport::LargeSessionDatabase database(Groups, EntriesPerGroup, 6, 1);
+    static benchsupport::LargeSessionDatabase database(benchsupport::LargeSessionGroups,
+                                                       benchsupport::LargeSessionEntries, 6, 1);
     return database;
 }
 
 // The reference: the same statements stepped through the C API, every value copied.
 std::size_t BareLoop(sqlite3* db, const QByteArray& body) {
-    const QByteArray groups =
+    const std::vector<QVariant> groups = benchsupport::Rows(
+        db,
         "SELECT id_group, p20 AS [Group], id_faculty FROM [RatingView] WHERE id_a_year = ? "
-        "AND id_semester = ? GROUP BY id_group, p20, id_faculty";
-    sqlite3_stmt* list = nullptr;
-    sqlite3_prepare_v2(db, groups.constData(), static_cast<int>(groups.size()), &list, nullptr);
-    sqlite3_bind_int64(list, 1, Year.toLongLong());
-    sqlite3_bind_int64(list, 2, Semester.toLongLong());
-    std::vector<QVariant> groupCells;
-    while (sqlite3_step(list) == SQLITE_ROW)
-        benchsupport::CopyRow(list, groupCells);
-    sqlite3_finalize(list);
+        "AND id_semester = ? GROUP BY id_group, p20, id_faculty",
+        {Year.toLongLong(), Semester.toLongLong()});
     std::vector<QVariant> cells;
-    for (std::size_t g = 0; g + 2 < groupCells.size(); g += 3) {
-        // Each call prepares its statement anew, as each EXEC does.
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, body.constData(), static_cast<int>(body.size()), &statement, nullptr);
-        const qlonglong values[] = {Year.toLongLong(), Semester.toLongLong(), groupCells[g + 2].toLongLong(),
-                                    groupCells[g].toLongLong()};
-        const char* names[] = {"@id_a_year", "@id_semester", "@id_faculty", "@id_group"};
-        for (int i = 0; i < 4; ++i)
-            sqlite3_bind_int64(statement, sqlite3_bind_parameter_index(statement, names[i]), values[i]);
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            benchsupport::CopyRow(statement, cells);
-        sqlite3_finalize(statement);
-    }
+    for (std::size_t g = 0; g + 2 < groups.size(); g += 3)
+        benchsupport::CallScheduleBody(db, body, Year.toLongLong(), Semester.toLongLong(),
+                                       groups[g + 2].toLongLong(), groups[g].toLongLong(), cells);
     benchmark::DoNotOptimize(cells.data());
     return cells.size();
 }

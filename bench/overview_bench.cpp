@@ -27,52 +27,30 @@ namespace {
 using benchsupport::Median;
 using benchsupport::Seconds;
 
-constexpr int Groups = 300;
-constexpr int EntriesPerGroup = 12;
-// 2027/2028, spring, faculty 1: a year the demo data does not have, filled here alone.
-const QVariant Year = 5;
-const QVariant Semester = 2;
+// Every group in faculty 1.
+const QVariant Year = benchsupport::LargeSessionYear;
+const QVariant Semester = benchsupport::LargeSessionSemester;
 const QVariant Faculty = 1;
 
 benchsupport::LargeSessionDatabase& Database() {
-    static benchsupport::LargeSessionDatabase database(Groups, EntriesPerGroup, 1, 6);
+    static benchsupport::LargeSessionDatabase database(benchsupport::LargeSessionGroups,
+                                                       benchsupport::LargeSessionEntries, 1, 6);
     return database;
-}
-
-std::vector<QVariant> Rows(sqlite3* db, const QByteArray& sql, const std::vector<qlonglong>& values) {
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &statement, nullptr);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        sqlite3_bind_int64(statement, static_cast<int>(i) + 1, values[i]);
-    std::vector<QVariant> cells;
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        benchsupport::CopyRow(statement, cells);
-    sqlite3_finalize(statement);
-    return cells;
 }
 
 // The reference: the same statements stepped through the C API, every value copied.
 std::size_t BareLoop(sqlite3* db, const QByteArray& body) {
-    const std::vector<QVariant> types = Rows(db, "SELECT id_typeControl, typeControl FROM [TypeControl]", {});
-    const std::vector<QVariant> groups =
-        Rows(db,
-             "SELECT id_group, p20 AS [Group] FROM [RatingView] WHERE id_a_year = ? AND id_semester = ? "
-             "AND id_faculty = ? GROUP BY id_group, p20",
-             {Year.toLongLong(), Semester.toLongLong(), Faculty.toLongLong()});
+    const std::vector<QVariant> types =
+        benchsupport::Rows(db, "SELECT id_typeControl, typeControl FROM [TypeControl]", {});
+    const std::vector<QVariant> groups = benchsupport::Rows(
+        db,
+        "SELECT id_group, p20 AS [Group] FROM [RatingView] WHERE id_a_year = ? AND id_semester = ? "
+        "AND id_faculty = ? GROUP BY id_group, p20",
+        {Year.toLongLong(), Semester.toLongLong(), Faculty.toLongLong()});
     std::vector<QVariant> cells;
-    for (std::size_t g = 0; g + 1 < groups.size(); g += 2) {
-        // Each call prepares its statement anew, as each EXEC does.
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, body.constData(), static_cast<int>(body.size()), &statement, nullptr);
-        const qlonglong values[] = {Year.toLongLong(), Semester.toLongLong(), Faculty.toLongLong(),
-                                    groups[g].toLongLong()};
-        const char* names[] = {"@id_a_year", "@id_semester", "@id_faculty", "@id_group"};
-        for (int i = 0; i < 4; ++i)
-            sqlite3_bind_int64(statement, sqlite3_bind_parameter_index(statement, names[i]), values[i]);
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            benchsupport::CopyRow(statement, cells);
-        sqlite3_finalize(statement);
-    }
+    for (std::size_t g = 0; g + 1 < groups.size(); g += 2)
+        benchsupport::CallScheduleBody(db, body, Year.toLongLong(), Semester.toLongLong(),
+                                       Faculty.toLongLong(), groups[g].toLongLong(), cells);
     benchmark::DoNotOptimize(cells.data());
     return cells.size() + types.size();
 }

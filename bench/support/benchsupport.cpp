@@ -74,6 +74,31 @@ LargeSessionDatabase::LargeSessionDatabase(int groups, int entries, int facultie
         {{"groups", groups}, {"entries", entries}, {"faculties", faculties}, {"types", types}});
 }
 
+std::vector<QVariant> Rows(sqlite3* db, const QByteArray& sql, const std::vector<qlonglong>& values) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &statement, nullptr);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        sqlite3_bind_int64(statement, static_cast<int>(i) + 1, values[i]);
+    std::vector<QVariant> cells;
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        CopyRow(statement, cells);
+    sqlite3_finalize(statement);
+    return cells;
+}
+
+void CallScheduleBody(sqlite3* db, const QByteArray& body, qlonglong year, qlonglong semester,
+                      qlonglong faculty, qlonglong group, std::vector<QVariant>& cells) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, body.constData(), static_cast<int>(body.size()), &statement, nullptr);
+    const qlonglong values[] = {year, semester, faculty, group};
+    const char* names[] = {"@id_a_year", "@id_semester", "@id_faculty", "@id_group"};
+    for (int i = 0; i < 4; ++i)
+        sqlite3_bind_int64(statement, sqlite3_bind_parameter_index(statement, names[i]), values[i]);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        CopyRow(statement, cells);
+    sqlite3_finalize(statement);
+}
+
 qint64 StatusBytes(const char* key) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))

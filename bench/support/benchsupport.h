@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <functional>
 #include <vector>
 
+struct sqlite3;
 struct sqlite3_stmt;
 
 // What the benchmark programs share: timing, medians, the procedures of db/ and the reference
@@ -20,6 +22,21 @@ QString ProcedureBody(const QString& name);
 // Appends the values of the statement's current row, each copied into a QVariant as the plain
 // C API gives it: what a bare loop does with a row.
 void CopyRow(sqlite3_stmt* statement, std::vector<QVariant>& cells);
+
+// Every row of a statement whose '?' markers take the values in order, each value copied as CopyRow
+// does.
+std::vector<QVariant> Rows(sqlite3* db, const QByteArray& sql, const std::vector<qlonglong>& values);
+// One call of a procedure's body (see ProcedureBody) with @id_a_year, @id_semester, @id_faculty and
+// @id_group bound, prepared anew as each EXEC is; its rows' values are appended to cells.
+void CallScheduleBody(sqlite3* db, const QByteArray& body, qlonglong year, qlonglong semester,
+                      qlonglong faculty, qlonglong group, std::vector<QVariant>& cells);
+
+// The large session the clash pass and the session overview are measured on: 300 groups of 12
+// entries in 2027/2028 (key 5), spring (key 2), a year the demo data does not have.
+constexpr int LargeSessionGroups = 300;
+constexpr int LargeSessionEntries = 12;
+inline const QVariant LargeSessionYear = 5;
+inline const QVariant LargeSessionSemester = 2;
 
 // Resident ("VmRSS:") or peak resident ("VmHWM:") set of the process in bytes (Linux; -1 elsewhere).
 qint64 StatusBytes(const char* key);

@@ -36,26 +36,54 @@ public:
     void update(const ClashEntry& entry);
 
 private:
-    // What the rules compare of an entry, worked out once; empty texts where an entry has nothing to
-    // compare (no date, no start time, no room, no examiner, no group).
+    // What the rules compare of an entry, as numbers: each period, start time, room, examiner and
+    // group the rules tell apart has one; -1 where an entry has nothing to compare.
     struct Keys {
-        QString sitting;  // period, day, start, room
-        QString examiner; // period, day, start, examiner
-        QString groupDay; // period, day, group
-        QString room;
+        int period = -1;
+        qint64 day = 0; // Julian day; 0 without a date
+        int start = -1;
+        int room = -1;
+        int examiner = -1;
+        int group = -1;
+
+        bool dated() const { return day != 0 && period >= 0; }
     };
-    static Keys KeysOf(const ClashEntry& entry);
-    // The keys of an entry to be filed: equal keys share their characters.
+    // Where an entry is filed: its sitting (day, start, room), its examiner's sitting (day, start,
+    // examiner) or its group's day (day, group); `second` is -1 where it is not used.
+    struct Place {
+        int period;
+        qint64 day;
+        int first;
+        int second;
+        bool operator==(const Place&) const = default;
+    };
+    friend size_t qHash(const Place& place, size_t seed) {
+        return qHashMulti(seed, place.period, place.day, place.first, place.second);
+    }
+    using Buckets = QHash<Place, std::vector<std::size_t>>;
+
+    // The keys of an entry to be filed, numbering what is new; of an entry asked about, -1 for what
+    // no filed entry has.
     Keys filedKeysOf(const ClashEntry& entry);
-    void share(QString& text);
+    Keys askedKeysOf(const ClashEntry& entry) const;
+    static const std::vector<std::size_t>* Bucket(const Buckets& buckets, const Keys& keys, int first,
+                                                  int second);
     void file(std::size_t index);
     void unfile(std::size_t index);
 
     std::vector<ClashEntry> m_entries;
     std::vector<Keys> m_keys;
-    QHash<QString, std::vector<std::size_t>> m_bySitting;
-    QHash<QString, std::vector<std::size_t>> m_byExaminer;
-    QHash<QString, std::vector<std::size_t>> m_byGroupDay;
+    Buckets m_bySitting;
+    Buckets m_byExaminer;
+    Buckets m_byGroupDay;
     QHash<QString, std::size_t> m_byKey;
-    QHash<QString, QString> m_texts;
+    // The numbers of the rules' keys, and each text's key, so that a text repeated is read once.
+    QHash<QString, int> m_periods;
+    QHash<QString, int> m_starts;
+    QHash<QString, int> m_rooms;
+    QHash<QString, int> m_examiners;
+    QHash<QString, int> m_groups;
+    QHash<QString, QString> m_startOfText;
+    QHash<QString, QString> m_roomOfText;
+    QHash<QString, QString> m_examinerOfText;
 };
