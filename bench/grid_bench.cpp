@@ -25,15 +25,18 @@
 #include <QHash>
 #include <QImage>
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -305,11 +308,11 @@ struct Opening {
 // The 100,000-row group picked in the main window's way (editor, grid, and with `warnings` the clash
 // watch marking the grid), until the schedule is painted and, with warnings, the pass has ended
 // and the grid shows its marks.
-Opening OpenGroup(bool warnings) {
+Opening OpenGroup(bool warnings, const QString& file) {
     TDM_MB data;
     data.ADOCon->setConnectionString("User ID=zor_demo;Password=Zor27demo;Data Source=embedded;"
                                      "Initial Catalog=\"" +
-                                     Database(LargeRows).file + "\"");
+                                     file + "\"");
     data.ADOCon->open();
     data.ADOQ_A_Year->open();
     benchsupport::QuietShell shell;
@@ -344,27 +347,24 @@ Opening OpenGroup(bool warnings) {
     return opening;
 }
 
-// The same in a child process of its own, so that neither opening's memory counts for the other.
+// The option that makes this program open the group once, in a process of its own, and print the
+// opening's figures on its standard output.
+const char* const OpeningMode = "--child-opening";
+std::string SelfPath;
+
+// The same in a child process of its own (this program started again), so that neither opening's
+// memory counts for the other.
 Opening OpenGroupApart(bool warnings) {
-    int channel[2];
-    if (pipe(channel) != 0)
-        return OpenGroup(warnings);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        const Opening opening = OpenGroup(warnings);
-        const ssize_t written = write(channel[1], &opening, sizeof opening);
-        _exit(written == static_cast<ssize_t>(sizeof opening) ? 0 : 1);
-    }
-    close(channel[1]);
-    Opening opening;
-    const ssize_t read = ::read(channel[0], &opening, sizeof opening);
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (read != static_cast<ssize_t>(sizeof opening))
+    QProcess child;
+    child.start(QString::fromStdString(SelfPath),
+                {QString::fromLatin1(OpeningMode), warnings ? QStringLiteral("on") : QStringLiteral("off"),
+                 Database(LargeRows).file});
+    if (!child.waitForFinished(10 * 60 * 1000) || child.exitCode() != 0)
         qFatal("the opening in a child process failed");
-    return opening;
+    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+    if (figures.size() != 3)
+        qFatal("the opening in a child process gave no figures");
+    return {figures[0].toDouble(), figures[1].toDouble(), figures[2].toLongLong()};
 }
 
 // Opening the 100,000-row group with clash warnings on against opening it with them off: the time
@@ -400,7 +400,15 @@ BENCHMARK(BM_OpenWithClashWarnings)->Unit(benchmark::kMillisecond)->Iterations(3
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    SelfPath = argv[0];
     Application app(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], OpeningMode) == 0) {
+        const Opening opening = OpenGroup(std::strcmp(argv[2], "on") == 0, QString::fromLocal8Bit(argv[3]));
+        std::printf("%.9f %.9f %lld\n", opening.seconds, opening.busiest,
+                    static_cast<long long>(opening.peakBytes));
+        std::fflush(stdout);
+        std::_Exit(0);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
