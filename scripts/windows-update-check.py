@@ -25,8 +25,10 @@ import sys
 import tempfile
 import time
 
-from updateserver import UPDATE_PATH, UpdateServer
 from xsession import SIGN_IN_TITLE, Display, report_output, step, stop, wait_for, wine_running
+# The update server is one of the tests' HTTP servers (tests/support/http_server.py).
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
+from http_server import UPDATE_PATH, UpdateServer  # noqa: E402
 
 WINE = "/usr/lib/wine/wine64"
 NOTICE_TITLE = "Уведомление"
