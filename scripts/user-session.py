@@ -15,7 +15,7 @@ import sys
 import tempfile
 import time
 
-from xsession import SIGN_IN_TITLE, Display, report_output, step, stop, wait_for
+from xsession import SIGN_IN_TITLE, WINE, Display, report_output, step, stop, wait_for
 
 def room_of(database, id_schedule):
     with sqlite3.connect(database) as db:
@@ -38,7 +38,7 @@ def main():
 
     folder = os.path.abspath(args.folder)
     database = os.path.join(folder, "Data", "demo.db")
-    command = ["/usr/lib/wine/wine64", "ZOR 27.exe"] if args.wine else [os.path.join(folder, "ZOR 27")]
+    command = [WINE, "ZOR 27.exe"] if args.wine else [os.path.join(folder, "ZOR 27")]
     display = Display("1280x1024")
     log = tempfile.TemporaryFile()
     runs = []

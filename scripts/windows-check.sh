@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Windows check: builds the program for Windows with its tests (scripts/windows-build.sh) and its
-# package (scripts/windows-msi.sh, three times: a version, the same version rebuilt, and the next one), and runs them under Wine,
-# headless: the test executables on Qt's offscreen platform, the driver's cases against the SQL
-# Server stand-in through Wine's ODBC (which hands the calls to the host's unixODBC and FreeTDS), then
-# on Xvfb the program itself (whose folder holds no DLL) used as a user would (scripts/user-session.py), its update end to end
+# package (scripts/windows-msi.sh, three times: a version, the same version rebuilt, and the next
+# one), and runs them under Wine (scripts/windows-wine-checks.sh), headless: the test executables on
+# Qt's offscreen platform, the driver's cases against the SQL Server stand-in through Wine's ODBC
+# (which hands the calls to the host's unixODBC and FreeTDS), then on Xvfb the program itself (whose
+# folder holds no DLL) used as a user would (scripts/user-session.py), its update end to end
 # (scripts/windows-update-check.py) and the package installed, upgraded and removed
 # (scripts/windows-package-check.py).
 set -euo pipefail
@@ -30,54 +31,9 @@ echo "The programs import Windows' own DLLs only:"
 standin="$top/../shared/tools/tds_standin.py"
 [ -f "$standin" ] || standin="$top/tests/support/tds_standin.py"
 # The download tests reach an HTTP server on 127.0.0.1 that runs on the Linux side, the driver cases
-# the SQL Server stand-in: a Windows program cannot start them, so they are started here and named to
-# the tests in the environment.
-wine_session='
-    set -euo pipefail
-    server=""
-    standin=""
-    state=$(mktemp -d)
-    trap "\"\$WINESERVER\" -k 2>/dev/null || true; [ -z \"\$server\" ] || kill \"\$server\" 2>/dev/null || true; [ -z \"\$standin\" ] || kill \"\$standin\" 2>/dev/null || true; rm -rf \"\$state\"" EXIT
-    # A network namespace of its own starts with its loopback interface down.
-    ip link set lo up 2>/dev/null || true
-    python3 "$2" --port-file "$state/port" --log "$state/requests.log" >/dev/null &
-    server=$!
-    for _ in $(seq 100); do [ -f "$state/port" ] && break; sleep 0.1; done
-    read -r ZOR_TEST_HTTP_PORT ZOR_TEST_HTTP_CLOSED_PORT <"$state/port"
-    export ZOR_TEST_HTTP_PORT ZOR_TEST_HTTP_CLOSED_PORT ZOR_TEST_HTTP_LOG="$state/requests.log"
-    python3 "$3" --scripts "$4" "$state/driver.db"
-    echo "[]" >"$state/faults.json"
-    python3 "$5" --db "$state/driver.db" --port-file "$state/standin.port" --log "$state/standin.jsonl" \
-        --control "$state/faults.json" >/dev/null &
-    standin=$!
-    for _ in $(seq 100); do [ -s "$state/standin.port" ] && break; sleep 0.1; done
-    # The port file holds the number without a line end.
-    ZOR_TEST_TDS_PORT=$(cat "$state/standin.port")
-    export ZOR_TEST_TDS_PORT ZOR_TEST_TDS_LOG="$state/standin.jsonl" ZOR_TEST_TDS_CONTROL="$state/faults.json"
-    "$WINESERVER" -p
-    # The first Wine process starts the background services, which keep its output open: give them none.
-    /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
-    cd "$1"
-    WINEQT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -E "^odbc_tests\$"
-    # The driver cases run on their own, so that their list shows; then what the stand-in received.
-    /usr/lib/wine/wine64 tests/data/odbc/odbc_tests.exe
-    echo "The stand-in received from the Windows build:"
-    python3 -c "
-import collections, json, sys
-records = [json.loads(line) for line in open(sys.argv[1], encoding=\"utf-8\") if line.strip()]
-print(\"  logins:\", \", \".join(sorted(set(r[\"user\"] + \"@\" + r[\"database\"] for r in records if r[\"kind\"] == \"login\"))))
-print(\"  requests:\", dict(collections.Counter(r[\"kind\"] for r in records)))
-" "$state/standin.jsonl"
-    # The program itself, from a copy of the installed folder, as a user would use it.
-    echo "The program under Wine, used as a user would:"
-    cp -r "$1/ZOR 27" "$state/ZOR 27"
-    python3 "$6" --wine "$state/ZOR 27" ${ZOR_WIN_SCREENSHOT:+--screenshot "$ZOR_WIN_SCREENSHOT"}
-    echo "The update of a copy in a writable folder, under Wine:"
-    python3 "$(dirname "$6")/windows-update-check.py" "$1/ZOR 27"
-    echo "The package, installed, upgraded and removed under Wine:"
-    python3 "$(dirname "$6")/windows-package-check.py" "$7" "$8" "$1/ZOR 27" --rebuilt "$9" \
-        ${ZOR_WIN_PACKAGE_SCREENSHOT:+--screenshot "$ZOR_WIN_PACKAGE_SCREENSHOT"}
-'
+# the SQL Server stand-in: a Windows program cannot start them, so scripts/windows-wine-checks.sh starts
+# them and names them to the tests in the environment before it runs everything under Wine.
+wine_checks="$top/scripts/windows-wine-checks.sh"
 server_script="$top/tests/support/http_server.py"
 db_script="$top/tests/support/make_driver_db.py"
 # A server left running from an earlier, interrupted check would not have the limits set up below.
@@ -94,9 +50,9 @@ if [ "$(id -u)" -eq 0 ]; then
         mount --bind "$1" /etc/nsswitch.conf
         export ZOR_RESOLVER_FILES_ONLY=1
         exec setpriv --inh-caps=-dac_override,-dac_read_search \
-            --bounding-set=-dac_override,-dac_read_search bash -c "$2" wine-session "${@:3}"
-    ' isolate "$nsswitch" "$wine_session" "$build" "$server_script" "$db_script" "$top/db" "$standin" "$top/scripts/user-session.py" "$package" "$newer" "$rebuilt"
+            --bounding-set=-dac_override,-dac_read_search bash "$2" "${@:3}"
+    ' isolate "$nsswitch" "$wine_checks" "$build" "$server_script" "$db_script" "$top/db" "$standin" "$top/scripts/user-session.py" "$package" "$newer" "$rebuilt"
 else
-    bash -c "$wine_session" wine-session "$build" "$server_script" "$db_script" "$top/db" "$standin" \
+    bash "$wine_checks" "$build" "$server_script" "$db_script" "$top/db" "$standin" \
         "$top/scripts/user-session.py" "$package" "$newer" "$rebuilt"
 fi

@@ -21,13 +21,11 @@ import sys
 import tempfile
 import time
 
-from xsession import SIGN_IN_TITLE, Display, report_output, step, wait_for, wine_running
+from xsession import SIGN_IN_TITLE, WINE, WINESERVER, Display, report_output, step, wait_for, wine_running
 # The update server is one of the tests' HTTP servers (tests/support/http_server.py).
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
 from http_server import UpdateServer  # noqa: E402
 
-WINE = "/usr/lib/wine/wine64"
-WINESERVER = "/usr/lib/wine/wineserver64"
 NOTICE_TITLE = "Уведомление"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 ORDER_UPDATE = "SELECT '' AS f0, '' AS f1, '' AS f2, 90 AS f3, '' AS f4, 2 AS f5;"

@@ -25,12 +25,11 @@ import sys
 import tempfile
 import time
 
-from xsession import SIGN_IN_TITLE, Display, report_output, step, stop, wait_for, wine_running
+from xsession import SIGN_IN_TITLE, WINE, Display, report_output, step, stop, wait_for, wine_running
 # The update server is one of the tests' HTTP servers (tests/support/http_server.py).
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
 from http_server import UPDATE_PATH, UpdateServer  # noqa: E402
 
-WINE = "/usr/lib/wine/wine64"
 NOTICE_TITLE = "Уведомление"
 ORDER_UPDATE = "SELECT '' AS f0, '' AS f1, '' AS f2, 90 AS f3, '' AS f4, 2 AS f5;"
 

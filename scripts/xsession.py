@@ -7,6 +7,9 @@ import sys
 import time
 
 SIGN_IN_TITLE = "Аутентификация"
+# Wine's programs as scripts/wine-env.sh exports them; the same paths when a check runs without it.
+WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
+WINESERVER = os.environ.get("WINESERVER", "/usr/lib/wine/wineserver64")
 
 
 def step(text):
