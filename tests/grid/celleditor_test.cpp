@@ -1,11 +1,13 @@
 // Editing in the grid without a display, on the demo schedule: the keys' moves (posting on a row
 // move, the refused append), typing under each column's rules, writing and reverting the cell,
 // Ctrl+', the logic of the calendar and of the list of control types, and typing completion.
+#include "columnindex.h"
 #include "data/datetimetext.h"
 #include "fixedmeasure.h"
 #include "grid/celleditor.h"
 #include "grid/gridmodel.h"
 #include "grid/tgridcolumn.h"
+#include "keymodifiers.h"
 #include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
 #include "support/errortext.h"
@@ -13,13 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-enum Column { Discipline, Kafedra, Examiner, Form, Date, Time, Room, Type };
-
-const Qt::KeyboardModifiers None = Qt::NoModifier;
-const Qt::KeyboardModifiers Shift = Qt::ShiftModifier;
-const Qt::KeyboardModifiers Ctrl = Qt::ControlModifier;
-const Qt::KeyboardModifiers Alt = Qt::AltModifier;
 
 class CellEditorTest : public ::testing::Test {
 protected:

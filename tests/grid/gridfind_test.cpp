@@ -30,8 +30,7 @@ const QString PostRefused = "Строка не сохранена: после т
 class GridFindTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        db.runElsewhere("UPDATE Discipline SET DisciplineName = DisciplineName || ' (курсовой проект)' "
-                        "WHERE DisciplineName IN ('Веб-программирование', 'Деловой иностранный язык')");
+        db.addCourseworkToTwoDisciplines();
         db.runElsewhere(
             "UPDATE ControlSchedule SET Time_1 = NULL, Audience_1 = NULL WHERE id_group = 1 AND "
             "id_discipline = (SELECT id_discipline FROM Discipline WHERE DisciplineName = 'Физика')");

@@ -1,6 +1,7 @@
 // The key table of the grid's cell editor, decided without a grid: what each key does for the
 // state of the editor's text and of the drop-downs.
 #include "grid/gridkeyaction.h"
+#include "keymodifiers.h"
 
 #include <gtest/gtest.h>
 
@@ -40,11 +41,6 @@ GridKeyContext NoFindDialog() {
     context.dialogFind = false;
     return context;
 }
-
-const Qt::KeyboardModifiers None = Qt::NoModifier;
-const Qt::KeyboardModifiers Shift = Qt::ShiftModifier;
-const Qt::KeyboardModifiers Ctrl = Qt::ControlModifier;
-const Qt::KeyboardModifiers Alt = Qt::AltModifier;
 
 TEST(GridKeyActionTest, KeyTable) {
     const struct {

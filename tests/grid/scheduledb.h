@@ -39,6 +39,13 @@ public:
     // A statement run by another session on the same file.
     void runElsewhere(const QString& statement) { testsupport::ExecuteSql(m_file, statement); }
 
+    // Two disciplines renamed so that "курсовой" stands in the discipline of the demo group's third
+    // and fifth record only.
+    void addCourseworkToTwoDisciplines() {
+        runElsewhere("UPDATE Discipline SET DisciplineName = DisciplineName || ' (курсовой проект)' "
+                     "WHERE DisciplineName IN ('Веб-программирование', 'Деловой иностранный язык')");
+    }
+
     // A column of a schedule row as the database holds it now, by the row's key.
     QVariant stored(const QString& column, const QVariant& key) {
         Query read(QString(), module.ADOCon);

@@ -1,11 +1,13 @@
 // What a screen reader learns of the grid through the toolkit's accessibility interfaces: the
 // current cell with its column's title and text, the cell editor named after the column, and the
 // open drop-downs (the month calendar, the list of control types) under the grid in the tree.
+#include "columnindex.h"
 #include "data/query.h"
 #include "grid/widgets/inplaceedit.h"
 #include "grid/widgets/lookuplistpopup.h"
 #include "grid/widgets/monthcalendarpopup.h"
 #include "grid/widgets/tdbgrid.h"
+#include "keymoves.h"
 #include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
 #include "userinput.h"
@@ -17,8 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-enum Column { Discipline, Kafedra, Examiner, Form, Date, Time, Room, Type };
 
 // Every interface below `root` (not `root` itself), depth first.
 void Walk(QAccessibleInterface* root, const std::function<void(QAccessibleInterface*)>& visit,
@@ -68,16 +68,7 @@ protected:
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         Press(window.windowHandle(), key, modifiers);
     }
-    void go(int record, int column) {
-        press(Qt::Key_Home, Qt::ControlModifier);
-        for (int i = 0; i < record; ++i)
-            press(Qt::Key_Down);
-        press(Qt::Key_Home);
-        for (int i = 0; i < column; ++i)
-            press(Qt::Key_Right);
-        ASSERT_EQ(grid->model().currentRecord(), record);
-        ASSERT_EQ(grid->model().currentColumn(), column);
-    }
+    void go(int record, int column) { GoWithKeys(window.windowHandle(), *grid, record, column); }
     QAccessibleInterface* gridInterface() const { return QAccessible::queryAccessibleInterface(grid); }
     QAccessibleInterface* currentCell() const {
         const auto cells = FindAll(gridInterface(), QAccessible::Cell);

@@ -1,12 +1,14 @@
 // Editing in the grid widget on the offscreen platform, driven as a user drives it: keys and mouse
 // clicks through the window system into a window that holds the grid and a Save button that posts
 // the schedule, on the demo database. The error box is the application's own.
+#include "columnindex.h"
 #include "data/datetimetext.h"
 #include "data/qstringprinter.h"
 #include "grid/widgets/inplaceedit.h"
 #include "grid/widgets/lookuplistpopup.h"
 #include "grid/widgets/monthcalendarpopup.h"
 #include "grid/widgets/tdbgrid.h"
+#include "keymoves.h"
 #include "messageboxes.h"
 #include "schedule/schedulecolumns.h"
 #include "scheduledb.h"
@@ -24,8 +26,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-enum Column { Discipline, Kafedra, Examiner, Form, Date, Time, Room, Type };
 
 class GridEditingTest : public ::testing::Test {
 protected:
@@ -65,17 +65,7 @@ protected:
         QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, widget->mapTo(top, at));
     }
     void clickCell(int row, int column) { click(grid->viewport(), grid->cellRect(row, column).center()); }
-    // Moves with the keys: Ctrl+Home, Down to the record, Home and Right to the column.
-    void go(int record, int column) {
-        press(Qt::Key_Home, Qt::ControlModifier);
-        for (int i = 0; i < record; ++i)
-            press(Qt::Key_Down);
-        press(Qt::Key_Home);
-        for (int i = 0; i < column; ++i)
-            press(Qt::Key_Right);
-        ASSERT_EQ(grid->model().currentRecord(), record);
-        ASSERT_EQ(grid->model().currentColumn(), column);
-    }
+    void go(int record, int column) { GoWithKeys(handle(), *grid, record, column); }
     int record() const { return grid->model().currentRecord(); }
     int column() const { return grid->model().currentColumn(); }
     QVariant stored(const char* column, int record) { return db.stored(column, db.key(record)); }

@@ -32,8 +32,7 @@ const QString AllEntry = "<All>";
 class TGridFindDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        db.runElsewhere("UPDATE Discipline SET DisciplineName = DisciplineName || ' (курсовой проект)' "
-                        "WHERE DisciplineName IN ('Веб-программирование', 'Деловой иностранный язык')");
+        db.addCourseworkToTwoDisciplines();
         AddScheduleColumns(grid.model());
         grid.setDataSource(db.module.DS_RatingTable);
         grid.setObjectName("DBGrid1");
