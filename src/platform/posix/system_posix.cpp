@@ -1,11 +1,11 @@
-#include "../ansicodepage.h"
-#include "../computername.h"
-#include "../currentprocess.h"
-#include "../executablepath.h"
-#include "../filecreateerror.h"
-#include "../hostresolver.h"
-#include "../socketerror.h"
-#include "../windowsinstaller.h"
+#include "platform/ansicodepage.h"
+#include "platform/computername.h"
+#include "platform/currentprocess.h"
+#include "platform/executablepath.h"
+#include "platform/filecreateerror.h"
+#include "platform/hostresolver.h"
+#include "platform/socketerror.h"
+#include "platform/windowsinstaller.h"
 
 #include <arpa/inet.h>
 #include <climits>

@@ -1,7 +1,7 @@
-#include "../download.h"
-#include "../executablepath.h"
-#include "../ioerror.h"
-#include "../systemfile.h"
+#include "platform/download.h"
+#include "platform/executablepath.h"
+#include "platform/ioerror.h"
+#include "platform/systemfile.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-#include "../filelock.h"
-#include "../ioerror.h"
+#include "platform/filelock.h"
+#include "platform/ioerror.h"
 #include "widetext.h"
 
 #include <utility>

@@ -1,5 +1,5 @@
-#include "../shellrun.h"
-#include "../shellrunerror.h"
+#include "platform/shellrun.h"
+#include "platform/shellrunerror.h"
 #include "widetext.h"
 
 #include <windows.h>

@@ -1,10 +1,10 @@
-#include "../ansicodepage.h"
-#include "../computername.h"
-#include "../currentprocess.h"
-#include "../executablepath.h"
-#include "../filecreateerror.h"
-#include "../hostresolver.h"
-#include "../socketerror.h"
+#include "platform/ansicodepage.h"
+#include "platform/computername.h"
+#include "platform/currentprocess.h"
+#include "platform/executablepath.h"
+#include "platform/filecreateerror.h"
+#include "platform/hostresolver.h"
+#include "platform/socketerror.h"
 #include "widetext.h"
 
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "../filecreateerror.h"
-#include "../ioerror.h"
-#include "../systemfile.h"
-#include "../wholefile.h"
+#include "platform/filecreateerror.h"
+#include "platform/ioerror.h"
+#include "platform/systemfile.h"
+#include "platform/wholefile.h"
 #include "widetext.h"
 
 #include <utility>

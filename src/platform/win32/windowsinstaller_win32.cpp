@@ -1,4 +1,4 @@
-#include "../windowsinstaller.h"
+#include "platform/windowsinstaller.h"
 #include "widetext.h"
 
 #include <windows.h>
