@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <memory>
 #include <sqlite3.h>
 
@@ -24,12 +23,6 @@ QString bareName(const QString& name) {
 
 [[noreturn]] void cannotOpen(const QString& catalog, const QString& reason) {
     throw DataError(QString("Cannot open database \"%1\" requested by the login. %2").arg(catalog, reason));
-}
-
-// Whether this user may make files in the folder: tried, as the system's access rules decide it.
-bool FolderTakesNewFiles(const QString& folder) {
-    QTemporaryFile probe(folder + QStringLiteral("/.zor27-probe-XXXXXX"));
-    return probe.open();
 }
 
 } // namespace
@@ -102,8 +95,7 @@ void EmbeddedDriver::open(const ConnectionPairs& settings) {
         m_db.close();
         throw DataError(QString("Login failed for user '%1'.").arg(user));
     }
-    m_db.chooseJournal(platform::OnLocalDisk(path.toUtf8().toStdString()),
-                       FolderTakesNewFiles(QFileInfo(path).absolutePath()));
+    m_db.leaveLogOnShare(platform::OnLocalDisk(path.toUtf8().toStdString()));
     m_db.exec("PRAGMA foreign_keys = ON");
     m_permissions.load(m_db.handle(), user, QFileInfo(catalog).completeBaseName());
     m_dateOrder = QStringLiteral("mdy");

@@ -116,9 +116,9 @@ int SqliteDatabase::progress(void* self) {
     return static_cast<SqliteDatabase*>(self)->m_deadline.hasExpired() ? 1 : 0;
 }
 
-void SqliteDatabase::chooseJournal(bool localFile, bool folderWritable) {
-    // The log's index lives in memory that every connection to the file maps, which a share does not
-    // give across computers; and the log's files are made beside the database.
+void SqliteDatabase::leaveLogOnShare(bool localFile) {
+    if (localFile)
+        return;
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &raw, nullptr) != SQLITE_OK)
         return;
@@ -129,24 +129,11 @@ void SqliteDatabase::chooseJournal(bool localFile, bool folderWritable) {
         QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0))).toLower();
     statement.reset();
     // A failure (another connection in the middle of a transaction) leaves the mode as it was.
-    if (localFile && folderWritable) {
-        if (current != "wal")
-            sqlite3_exec(m_db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
-        m_restoreJournal = true;
-    } else if (!localFile && current == "wal") {
+    if (current == "wal")
         sqlite3_exec(m_db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
-    }
 }
 
 void SqliteDatabase::close() {
-    if (m_db && m_restoreJournal) {
-        // The last connection to leave puts the file back into the rollback journal, so that at
-        // rest it opens anywhere, read-only included; while others are still connected this fails at
-        // once and is left to them.
-        sqlite3_busy_handler(m_db, nullptr, nullptr);
-        sqlite3_exec(m_db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
-    }
-    m_restoreJournal = false;
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;

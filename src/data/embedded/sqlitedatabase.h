@@ -42,13 +42,11 @@ public:
     // runs have no limit and wait five seconds for a lock.
     void setStatementTimeout(int seconds);
 
-    // Lets readers and a writer work at once (the write-ahead log) while connections are open, where
-    // every program that opens the file shares this computer's memory and may make files beside it:
-    // `localFile` says whether the file lies on this computer's own disk. The last connection to
-    // close puts it back into the rollback journal, so that at rest the file opens anywhere, read-only
-    // too. On a share a file left in the log's mode goes back to the rollback journal. When another
-    // connection keeps the file from changing mode, it stays as it is.
-    void chooseJournal(bool localFile, bool folderWritable);
+    // A file in the write-ahead log's mode on a network share (`localFile` false) goes back to the
+    // rollback journal: the log's index lives in memory that computers do not share. Any other file
+    // is left as it is, so that opening a database never changes it; a file the administrator has
+    // put into the log's mode on a local disk keeps it (readers then go on beside a writer).
+    void leaveLogOnShare(bool localFile);
 
     // Whether the last failure was another connection's lock that gave no wait a chance (a
     // transaction that read before it wrote, whose snapshot another writer has made stale): the
@@ -83,5 +81,4 @@ private:
     std::chrono::steady_clock::time_point m_lockWaitStarted;
     bool m_lockWaitGaveUp = false;
     mutable bool m_unwaitedBusy = false;
-    bool m_restoreJournal = false;
 };
