@@ -156,27 +156,32 @@ void ClashWatch::remark() {
         emit marksChanged();
 }
 
-const ClashWatch::RecordMarks* ClashWatch::marksOf(int record) const {
+const ClashIndex* ClashWatch::shownIndex(int record) const {
     const Query& schedule = *m_data.ADOQ_RatingTable;
     if (!m_marksKnown || record < 0 || !schedule.isActive() || record >= schedule.recordCount())
         return nullptr;
     const auto known = m_known.constFind(currentPeriod());
-    if (known == m_known.constEnd())
+    return known == m_known.constEnd() ? nullptr : &*known;
+}
+
+const ClashWatch::RecordMarks* ClashWatch::marksOf(int record) const {
+    const ClashIndex* index = shownIndex(record);
+    if (!index)
         return nullptr;
-    if (m_marks.size() != static_cast<std::size_t>(schedule.recordCount()))
-        m_marks.assign(static_cast<std::size_t>(schedule.recordCount()), std::nullopt);
+    const int records = m_data.ADOQ_RatingTable->recordCount();
+    if (m_marks.size() != static_cast<std::size_t>(records))
+        m_marks.assign(static_cast<std::size_t>(records), std::nullopt);
     std::optional<RecordMarks>& marks = m_marks[static_cast<std::size_t>(record)];
     if (!marks) {
         marks.emplace();
-        marks->clashes = known->clashesOf(recordEntry(m_columns, record), ToolTipLimit, &marks->counts);
+        marks->clashes = index->clashesOf(recordEntry(m_columns, record), ToolTipLimit, &marks->counts);
     }
     return &*marks;
 }
 
 std::vector<Clash> ClashWatch::clashesOfRecord(int record) const {
-    if (!marksOf(record))
-        return {};
-    return m_known.constFind(currentPeriod())->clashesOf(recordEntry(m_columns, record));
+    const ClashIndex* index = shownIndex(record);
+    return index ? index->clashesOf(recordEntry(m_columns, record)) : std::vector<Clash>();
 }
 
 QColor ClashWatch::ClashTint() {

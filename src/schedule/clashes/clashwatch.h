@@ -71,6 +71,9 @@ private:
         std::vector<Clash> clashes;
         ClashCounts counts{0, 0, 0};
     };
+    // The index of the shown schedule's year and semester, when its pass has read everything and
+    // the record is one of the schedule's.
+    const ClashIndex* shownIndex(int record) const;
     const RecordMarks* marksOf(int record) const;
 
     void followSelection();

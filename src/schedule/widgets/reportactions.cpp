@@ -28,10 +28,14 @@ void ReportActions::updateEnabled() {
         action->setEnabled(available);
 }
 
-void ReportActions::print() {
+std::optional<ScheduleReport> ReportActions::takeReport() {
     if (!m_source.available())
-        return;
-    const std::optional<ScheduleReport> report = m_source.report();
+        return std::nullopt;
+    return m_source.report();
+}
+
+void ReportActions::print() {
+    const std::optional<ScheduleReport> report = takeReport();
     if (!report)
         return;
     QPrinter printer(QPrinter::HighResolution);
@@ -44,9 +48,7 @@ void ReportActions::print() {
 }
 
 void ReportActions::preview() {
-    if (!m_source.available())
-        return;
-    const std::optional<ScheduleReport> report = m_source.report();
+    const std::optional<ScheduleReport> report = takeReport();
     if (!report)
         return;
     QPrinter printer(QPrinter::HighResolution);

@@ -58,6 +58,8 @@ public:
     void saveAsExcel();
 
 private:
+    // The report to print, when there is one.
+    std::optional<ScheduleReport> takeReport();
     QString askFileName(const QString& caption, const QString& extension, const QString& filter);
 
     QWidget& m_dialogParent;
